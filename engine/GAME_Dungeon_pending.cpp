@@ -1,0 +1,15 @@
+// Builders and passes whose real code has not landed yet. Each fails without
+// touching the map, so a dig step that tries them ends with its mark on the
+// failed mark list, identically for the same seed. Each routine moves to its
+// own file when it is built.
+#include "GAME_Dungeon.h"
+
+bool create_corridor(int, int, int, int) { return false; }
+bool create_room(int, int, int, int) { return false; }
+bool create_circular(int, int, int, int) { return false; }
+bool create_ellipse(int, int, int, int) { return false; }
+bool create_polygon(int, int, int, int) { return false; }
+bool create_natural(int, int, int, int, int) { return false; }
+bool create_special(int, int, int, int, int, int) { return false; }
+void mark_to_doorway(const Mark&, int) {}
+void create_doorway(int, int, int, int, int, int, int) {}

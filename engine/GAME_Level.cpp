@@ -1,0 +1,4 @@
+#include "GAME_Level.h"
+
+CheckedTable<LevelRecord> level_table;
+LevelRecord current_level;
