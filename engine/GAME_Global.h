@@ -136,3 +136,27 @@ void report_error(int depth, const std::string& message, bool shut_down);
 
 // printf-style formatting for the engine's messages.
 std::string format_text(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
+// ---- Engine start-up and shutdown (GAME_Global_startup.cpp) ------------
+
+// The game's settings that this system uses, given their defaults by start_engine.
+struct EngineSettings {
+  std::string tileset_name;  // "Kavrel"
+  int tile_size = 32;        // display tile size
+  int tile_size_2 = 32;      // second display tile size
+  int saved_monitor = 0;     // monitor of the last settings save
+  int monitor_to_save = 0;
+  int window_monitor = 0;    // set by the window: the monitor that shows it
+  bool block_colors = true;  // settings key "block_colors"
+};
+extern EngineSettings engine_settings;
+
+// Program folder, key text, settings defaults, empty lists, the one seeding
+// from the clock, the geometry tables and the start-up housekeeping files.
+void start_engine();
+// Clears every loaded and run-time table and list; safe before start_engine
+// and when called twice.
+void release_engine();
+// Shutdown housekeeping, statistics file, settings file when the window's
+// monitor changed, release of graphics and engine; terminate ends the process.
+void shut_down_engine(bool terminate);
