@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "GAME_Dice.h"
+#include "GAME_Global.h"
 #include "Range_Check.h"
 
 inline constexpr int map_storage = 128;
@@ -114,11 +115,30 @@ inline constexpr int stairs_down = 1, stairs_up = 2, teleporter = 3, door = 8,
 
 // ---- Map routines -----------------------------------------------------
 
-bool on_map(int x, int y, int depth);
+// Sets error_flag and makes the fatal "outside of the map" report for (x, y).
+[[gnu::cold]] void report_off_map(int x, int y, int depth);
+
+// The cell tests below run for every cell the generator looks at, so they
+// are inline. With depth > 0 a coordinate off the map is a fatal report;
+// depth 0 makes them silent tests.
+inline bool on_map(int x, int y, int depth) {
+  depth = trace_enter(depth, trace_id::on_map);
+  if (x >= 1 && x <= map_size && y >= 1 && y <= map_size) return true;
+  if (depth > 0) report_off_map(x, y, depth);
+  return false;
+}
+// On the map and block < 51 (an empty cell counts as wall).
+inline bool is_wall(int x, int y, int depth) {
+  depth = trace_enter(depth, trace_id::is_wall);
+  return on_map(x, y, depth) && map_cells(x, y).block <= 50;
+}
+// On the map and block > 50.
+inline bool is_floor(int x, int y, int depth) {
+  depth = trace_enter(depth, trace_id::is_floor);
+  return on_map(x, y, depth) && map_cells(x, y).block > 50;
+}
 bool on_inner_map(int x, int y);
 int get_block_base(int x, int y, int block, int depth);  // 1 wall, 2 floor, 0 off map
-bool is_wall(int x, int y, int depth);
-bool is_floor(int x, int y, int depth);
 bool is_free_wall(int x, int y, int depth);
 bool is_impenetrable_wall(int x, int y, int depth);
 int get_area(int x, int y, int depth);  // area_kind, 0 off the map
