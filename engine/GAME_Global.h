@@ -56,6 +56,8 @@ const char* trace_name(int id);
 
 // Trace ids of the routines this system contains (positions in trace_names).
 namespace trace_id {
+// GAME_Avatar (the game's party set-up, called by the generation state reset)
+inline constexpr uint16_t setup_avatars = 74;
 // GAME_Dungeon
 inline constexpr uint16_t connect_areas = 170, connect_areas_through_walls = 171,
     connect_areas_with_corridors = 172, continue_corridor = 173, continue_hallway = 174,
@@ -130,8 +132,10 @@ void set_local_clock(LocalClock clock);
 LocalDateTime local_now();
 
 // Records a failure in "Error-log.txt" (newest first) with the call trace of
-// slots 1..depth; a fatal report (shut_down) also shows a message box once
-// and sets shutting_down. Depth 0 does nothing at all.
+// slots 1..depth (at most the 100 slots that exist); a fatal report
+// (shut_down) also shows a message box once and sets shutting_down. Depth 0
+// does nothing at all. A log file that cannot be written throws
+// std::runtime_error before anything is shown or flagged.
 void report_error(int depth, const std::string& message, bool shut_down);
 
 // printf-style formatting for the engine's messages.
