@@ -1,0 +1,57 @@
+#include "Generation_Commands.h"
+
+#include "Cell_Raster.h"
+#include "GAME_Dice.h"
+#include "GAME_Dungeon.h"
+#include "GAME_File.h"
+#include "GAME_Global.h"
+#include "GAME_Graphics.h"
+#include "GAME_Level.h"
+#include "GAME_Map.h"
+#include "Map_View.h"
+
+const CheckedArray<int, 0, 3> generated_levels = {{3, 4, 6, 8}};
+
+bool start_generator() {
+  release_engine();
+  start_engine();
+  create_graphics();
+  data_name = "Kavrel";
+  if (!load_game_data()) {
+    shut_down_engine(false);
+    return false;
+  }
+  if (!load_tile_catalogue()) {
+    shut_down_engine(false);
+    return false;
+  }
+  for (int level = 1; level <= level_table.highest(); ++level)
+    level_table[level].dungeon.exclude_tags[1][tag::sg_ambush] = 1;
+  return true;
+}
+
+int choose_level_index() { return generated_levels[random_int(4)]; }
+
+void load_level(int level) {
+  current_level = level_table[level];
+  map_size = current_level.level_map_size;
+}
+
+bool build_level() {
+  dungeon.dig_step = 0;
+  create_dungeon(1);
+  for (int step = 1; step <= current_level.dungeon.dig_steps; ++step) {
+    if (shutting_down || mark_count() == 0) break;
+    ++dungeon.dig_step;
+    dig_dungeon(1);
+  }
+  return !shutting_down;
+}
+
+bool generate_dungeon(int level) {
+  load_level(level == 0 ? choose_level_index() : level);
+  if (!build_level()) return false;
+  step_mode_active = false;
+  draw_cell_raster();
+  return true;
+}
