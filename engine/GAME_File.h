@@ -308,8 +308,10 @@ extern CheckedTable<ContentRecord> contents;
 extern CheckedTable<TextSection> text_directory;
 extern CheckedTable<BeingTextLinks> being_text_links;
 extern CheckedTable<ItemTextLinks> item_text_links;
-// The text store's lines (from 0), the section names (section k named by
-// names[k]) and the lines of the section named "tags".
+// The text store's lines (from 0), the section names and the lines of the
+// section named "tags". The last directory record is the section of the
+// names: line k of its range (counted from 0) names section k, so its first
+// line names the blank entry 0 and its last line names itself.
 extern CheckedTable<std::string> text_store;
 extern CheckedTable<std::string> text_section_names;
 extern CheckedTable<std::string> text_tags;
