@@ -157,6 +157,8 @@ extern EngineSettings engine_settings;
 
 // Program folder, key text, settings defaults, empty lists, the one seeding
 // from the clock, the geometry tables and the start-up housekeeping files.
+// The program folder is the executable's folder; the environment variable
+// DUNGEON_PROGRAM_FOLDER, when set, names another one (tests, command line).
 void start_engine();
 // Clears every loaded and run-time table and list; safe before start_engine
 // and when called twice.
