@@ -286,3 +286,79 @@ void mark_to_doorway(const Mark& mark, int depth);
 // that laid the mark (from_kind); area is the number the doorway cell joins.
 void create_doorway(int x, int y, int dir, int new_kind, int from_kind, int area, int depth);
 void finalize_dungeon(int depth);
+
+// ---- Room shapes and corridors ------------------------------------------
+
+// A rectangle of cells, normalised so that x1 <= x2 and y1 <= y2.
+struct CellRect {
+  int32_t x1, y1, x2, y2;
+};
+// The bounding box of the stencil's non-zero cells, their number, and the
+// outermost floor cells (ties: top and bottom take the smallest x, right
+// and left the smallest y).
+struct StencilBox : CellRect {
+  int32_t width, height;
+  int32_t cell_count;
+  Point top, right, bottom, left;
+};
+
+// Geometry tables, built once by init_geometry_tables (start-up; the
+// builders call it too, so it is safe to call again): for each radius the
+// distinct outline offsets of a circle, and for each outline point the cells
+// of the line from the centre to it.
+inline constexpr int circle_radius_limit = 30;
+inline constexpr int circle_outline_capacity = 240;
+inline constexpr int circle_line_capacity = 33;
+struct CircleOutline {
+  int32_t count;
+  CheckedArray<Step, 1, circle_outline_capacity> offsets;
+};
+struct CircleLine {
+  int32_t count;
+  CheckedArray<Step, 1, circle_line_capacity> cells;
+};
+extern CheckedArray<CircleOutline, 1, circle_radius_limit> circle_outline;
+extern CheckedArray<CheckedArray<CircleLine, 1, circle_outline_capacity>, 1, circle_radius_limit>
+    circle_lines;
+void init_geometry_tables();
+
+// The integer line walk from (x1, y1) to (x2, y2), start point excluded.
+inline constexpr int line_points_capacity = 200;
+struct LinePoints {
+  int32_t count;
+  CheckedArray<Point, 1, line_points_capacity> points;
+};
+LinePoints line_points(int x1, int y1, int x2, int y2);
+// Nearest integer, halves to the even neighbour.
+int round_half_even(double value);
+
+// Shape primitives on stencil_layer; "fits" means every cell is on the map
+// and none lies on dug_layer.
+bool draw_rect_stencil(int x1, int y1, int x2, int y2, int floor, int wall);
+bool draw_circle_stencil(int cx, int cy, int r, int wall, int floor);
+bool flood_fill_stencil(int x, int y, int value);
+bool wall_ring_stencil(int x1, int y1, int x2, int y2, int wall, int floor);
+bool stencil_is_free(int x1, int y1, int x2, int y2, bool naturals_only);
+StencilBox stencil_bounds();
+// Moves the stencil so that its box is centred on the map; returns the offset.
+Point center_first_area();
+// The rectangle (walls included) of a room grown from the wall cell (x, y)
+// in dir: breadth along the wall, depth_len away from it. Not centred, it
+// draws its position along the wall.
+CellRect room_rect_at_mark(int x, int y, int dir, int breadth, int depth_len, bool centred);
+// Opens the walls on the border of box that the new area shares with
+// neighbouring rooms (and, by chance, specials).
+void merge_rooms(const CellRect& box, int area, int depth);
+// Shared steps of every builder once its shape fits: the first area's
+// stencil moves to the map centre and the mark with it (returns the offset);
+// the new area is registered under area_counter; it is joined to its parent
+// through the doorway at the mark and counted.
+Point centre_first_area_at_mark(int& x, int& y);
+void register_built_area(int kind, int x, int y, int dir, const StencilBox& box, int depth);
+void join_built_area(int kind, int x, int y, int dir, int depth);
+
+bool scan_corridor_space(int x, int y, int dir, int length, int depth);
+// The cell at the far end of the area (when valid) or of rect, in dir.
+Point far_end_cell(int area, const CellRect& rect, int dir);
+bool continue_corridor(int x, int y, int dir, bool allow_room, int depth);
+bool deadend_to_floor(int x, int y, int dir, int depth);

@@ -4,11 +4,6 @@
 // own file when it is built.
 #include "GAME_Dungeon.h"
 
-bool create_corridor(int, int, int, int) { return false; }
-bool create_room(int, int, int, int) { return false; }
-bool create_circular(int, int, int, int) { return false; }
-bool create_ellipse(int, int, int, int) { return false; }
-bool create_polygon(int, int, int, int) { return false; }
 bool create_natural(int, int, int, int, int) { return false; }
 bool create_special(int, int, int, int, int, int) { return false; }
 void mark_to_doorway(const Mark&, int) {}
