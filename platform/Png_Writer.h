@@ -2,15 +2,10 @@
 // interlaced, the PNG library's default compression.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 
+#include "Files.h"
 #include "Picture.h"
-
-// A file could not be written; the message names the file and the reason.
-struct FileWriteError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
 
 // Writes the picture to "<path>.tmp" and renames that over path, so a failed
 // write never leaves a broken file under path (nor the temporary file).

@@ -17,7 +17,7 @@ Color grained(const GrainedColor& base, bool grain) {
   } else {
     step = random_int(base.spread);
   }
-  return scale_color(base.color, grain_factor(step));
+  return grain_color(base.color, step);
 }
 
 // The tabletop colour of a cell inside an area; false leaves the background.

@@ -21,6 +21,28 @@ float grain_factor(int step) {
   return static_cast<float>(static_cast<long double>(100 + step) / 100.0L);
 }
 
+namespace {
+struct GrainScale {
+  uint8_t value[2 * largest_grain_step + 1][256];
+  GrainScale() {
+    for (int step = -largest_grain_step; step <= largest_grain_step; ++step)
+      for (int c = 0; c < 256; ++c)
+        value[step + largest_grain_step][c] = scale_channel(static_cast<uint8_t>(c), grain_factor(step));
+  }
+};
+}  // namespace
+
+const uint8_t* grain_scale_row(int step) {
+  static const GrainScale table;
+  check_index(step, -largest_grain_step, largest_grain_step);
+  return table.value[step + largest_grain_step];
+}
+
+Color grain_color(Color color, int step) {
+  const uint8_t* scaled = grain_scale_row(step);
+  return Color{scaled[color.r], scaled[color.g], scaled[color.b]};
+}
+
 const CheckedArray<Color, 0, 3> background_colors = {
     {Color{0, 0, 0}, Color{0, 0, 0}, Color{68, 147, 190}, Color{255, 255, 255}}};
 

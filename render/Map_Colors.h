@@ -12,6 +12,14 @@ Color scale_color(Color color, float factor);
 // The grain factor (100 + step) / 100, formed as a single-precision value.
 float grain_factor(int step);
 
+// Grain steps run from -(largest_grain_step) to largest_grain_step.
+inline constexpr int largest_grain_step = 19;
+// Row of 256 values: channel c scaled by grain_factor(step), as scale_color
+// gives it, looked up rather than computed for every pixel.
+const uint8_t* grain_scale_row(int step);
+// scale_color(color, grain_factor(step)).
+Color grain_color(Color color, int step);
+
 extern const CheckedArray<Color, 0, 3> background_colors;
 // Style 0: one colour per block id 0..100.
 extern const CheckedArray<Color, 0, 100> kavrel_block_colors;

@@ -408,6 +408,15 @@ TEST(Grain, DrawsPerPixelKindInRowOrder) {
   }
 }
 
+TEST(Grain, LookedUpScalingEqualsScaleColor) {
+  for (int step = -largest_grain_step; step <= largest_grain_step; ++step)
+    for (int c = 0; c < 256; ++c) {
+      const Color color{uint8_t(c), uint8_t(255 - c), uint8_t(c / 2)};
+      ASSERT_EQ(grain_color(color, step), scale_color(color, grain_factor(step))) << "step " << step;
+    }
+  EXPECT_THROW(grain_scale_row(largest_grain_step + 1), RangeError);
+}
+
 TEST(Grain, WhiteStyleStatistics) {
   Picture picture(128, 128);
   picture.fill(white);
