@@ -362,3 +362,41 @@ bool scan_corridor_space(int x, int y, int dir, int length, int depth);
 Point far_end_cell(int area, const CellRect& rect, int dir);
 bool continue_corridor(int x, int y, int dir, bool allow_room, int depth);
 bool deadend_to_floor(int x, int y, int dir, int depth);
+
+// ---- Doorways, connections and finalization ---------------------------------
+
+// Opens the sideways neighbours of the doorway (x, y) into a three-cell
+// doorway when the diagonal cells are floor and, unless forced, a template
+// side has walls to spare; never next to a room of fewer than 37 cells.
+bool widen_doorway(int x, int y, int dir, int new_kind, int from_kind, int area, bool forced,
+                   int depth);
+// Whether the wall cell (x, y) is a sensible place for a passage. When the
+// wall line ends in open floor the answer is no, and a door or secret door
+// standing there is taken out and the cell restored to wall.
+bool is_doorway_spot(int x, int y);
+// Distance from (x, y) in dir to the floor beyond another area's wall, 0
+// when no straight three-cell-wide way through unclaimed rock leads there.
+int scan_connection_corridor(int x, int y, int dir, int depth);
+// The connection passes over a finished map.
+void connect_areas(int depth);
+void connect_areas_through_walls(int depth);
+void connect_areas_with_corridors(int depth);
+
+// Finalization steps (finalize_dungeon runs them in their fixed order).
+void terminate_deadends(int depth);
+// Builds a small room-like area at the dead end (x, y); whether one was built.
+bool cap_dead_end(int x, int y, int dir, int depth);
+// Caps, opens or drops every mark left pending or failed; empties both lists.
+void trim_areas(int depth);
+void fix_naturals(int depth);
+// Gives the natural floor region around (x, y) the floor block `block`.
+void refloor_natural_area(int x, int y, int block);
+void doors_to_secret_doors(int depth);
+void secret_doors_to_orphan_corridors(int depth);
+
+// Template hallways and dead ends, continued after the dig steps.
+bool is_hallway_end(int x, int y, int dir);
+bool is_vault_dead_end(int x, int y, int dir);
+bool continue_hallway(int x, int y, int dir, bool wide, int depth);
+bool continue_vault_deadend(int x, int y, int dir, int depth);
+void terminate_hallways(bool include_vault_ends, int depth);

@@ -6,5 +6,8 @@
 
 bool create_natural(int, int, int, int, int) { return false; }
 bool create_special(int, int, int, int, int, int) { return false; }
-void mark_to_doorway(const Mark&, int) {}
-void create_doorway(int, int, int, int, int, int, int) {}
+bool is_hallway_end(int, int, int) { return false; }
+bool is_vault_dead_end(int, int, int) { return false; }
+bool continue_hallway(int, int, int, bool, int) { return false; }
+bool continue_vault_deadend(int, int, int, int) { return false; }
+void terminate_hallways(bool, int) {}
