@@ -8,6 +8,7 @@
 #include "GAME_Graphics.h"
 #include "GAME_Level.h"
 #include "GAME_Map.h"
+#include "GAME_Reset.h"
 #include "Map_View.h"
 
 const CheckedArray<int, 0, 3> generated_levels = {{3, 4, 6, 8}};
@@ -33,8 +34,9 @@ bool start_generator() {
 int choose_level_index() { return generated_levels[random_int(4)]; }
 
 void load_level(int level) {
+  current_level.level_index = narrow<uint8_t>(level);
   current_level = level_table[level];
-  map_size = current_level.level_map_size;
+  prepare_generation();
 }
 
 bool build_level() {
@@ -45,6 +47,7 @@ bool build_level() {
     ++dungeon.dig_step;
     dig_dungeon(1);
   }
+  if (!shutting_down) finalize_dungeon(1);
   return !shutting_down;
 }
 

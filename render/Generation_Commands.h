@@ -23,8 +23,8 @@ int choose_level_index();
 void load_level(int level);
 
 // Builds the dungeon of the current level record with call depth 1: a new
-// dungeon and up to dig_steps dig steps, fewer when the marks run out.
-// False when the engine is shutting down.
+// dungeon, up to dig_steps dig steps (fewer when the marks run out) and its
+// finalization. False when the engine is shutting down.
 bool build_level();
 
 // "Generate dungeon" without the window: level 0 draws the window's random
