@@ -223,6 +223,9 @@ void TemplateParser::place_grid(ParsedTemplate& out) {
   AreaTemplate& t = out.record;
   if (draft_.grid.empty()) fail(0, "the template has no grid ('|' lines)");
   if (draft_.grid.size() > grid_limit) fail(draft_.grid_line + grid_limit, "the grid is taller than 64 rows");
+  // Pieces drawn in the grid come first, row by row, then the listed ones.
+  std::vector<ExitDraft> exits;
+  std::vector<std::pair<int, Piece>> furniture;
   for (size_t row = 0; row < draft_.grid.size(); ++row) {
     const int line = draft_.grid_line + static_cast<int>(row);
     const std::string& cells = draft_.grid[row];
@@ -235,20 +238,22 @@ void TemplateParser::place_grid(ParsedTemplate& out) {
         t.cells[u][v] = static_cast<uint8_t>(code);
       } else if (const int dir = arrow_direction(c)) {
         t.cells[u][v] = 2;
-        draft_.exits.push_back({u, v, dir, line, ""});
+        exits.push_back({u, v, dir, line, ""});
       } else if (c == '@') {
         t.cells[u][v] = 2;
         if (draft_.entry) fail(line, "the entry is given twice");
         draft_.entry = Piece{u, v, line};
       } else if (auto symbol = draft_.symbols.find(c); symbol != draft_.symbols.end()) {
         t.cells[u][v] = static_cast<uint8_t>(symbol->second.base);
-        draft_.furniture.push_back({symbol->second.furniture, {u, v, line}});
+        furniture.push_back({symbol->second.furniture, {u, v, line}});
       } else {
         fail(line, std::string("unknown grid character '") + c + "' in column " + std::to_string(u) +
                        " (declare it with: symbol " + c + " <furniture>)");
       }
     }
   }
+  draft_.exits.insert(draft_.exits.begin(), exits.begin(), exits.end());
+  draft_.furniture.insert(draft_.furniture.begin(), furniture.begin(), furniture.end());
 }
 
 void TemplateParser::check_pieces(ParsedTemplate& out) {
@@ -283,9 +288,10 @@ void TemplateParser::check_pieces(ParsedTemplate& out) {
     const Step ahead = direction_step[e.dir];
     if (!is_wall_code(code_at(t, e.u, e.v))) fail(e.line, "an exit must be on a wall cell (# or %)");
     if (!is_floor_code(code_at(t, e.u - ahead.dx, e.v - ahead.dy)))
-      fail(e.line, std::string("the cell behind a ") + direction_words[e.dir] + " exit must be a floor");
+      fail(e.line, std::string("the cell behind an exit facing ") + direction_words[e.dir] + " must be a floor");
     if (code_at(t, e.u + ahead.dx, e.v + ahead.dy) != 0)
-      fail(e.line, std::string("a ") + direction_words[e.dir] + " exit must face out of the template");
+      fail(e.line, std::string("the cell ahead of an exit facing ") + direction_words[e.dir] +
+                       " must be outside the template");
     const bool on_entry = e.u == entry.u && e.v == entry.v;
     if (!on_entry) claim(e.u, e.v, e.line, "an exit");
     const int n = static_cast<int>(i) + 1;
