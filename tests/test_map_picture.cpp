@@ -50,6 +50,90 @@ int draws_between(uint32_t before, uint32_t after) {
   return -1;
 }
 
+// ---- The drawing surface ------------------------------------------------
+
+std::string canvas_text(const Picture& picture) {
+  return picture_text(picture, {{' ', black}, {'#', white}, {'o', {255, 0, 0}}, {'b', {0, 0, 255}}});
+}
+
+TEST(Canvas, LinesStopBeforeTheirEndPoint) {
+  const struct {
+    int x1, y1, x2, y2, width;
+    const char* picture;
+  } cases[] = {
+      {0, 1, 4, 1, 1, "     \n#### \n     \n     \n"},
+      {4, 1, 0, 1, 1, "     \n ####\n     \n     \n"},
+      {1, 0, 1, 3, 1, " #   \n #   \n #   \n     \n"},
+      {0, 0, 3, 3, 1, "#    \n #   \n  #  \n     \n"},
+      {2, 2, 2, 2, 1, "     \n     \n     \n     \n"},
+      {-3, 2, 9, 2, 1, "     \n     \n#####\n     \n"},
+      {1, 1, 3, 1, 3, "#### \n#### \n#### \n     \n"},
+  };
+  for (const auto& c : cases) {
+    Picture picture(5, 4);
+    picture.pen = Pen{white, c.width};
+    draw_line(picture, c.x1, c.y1, c.x2, c.y2);
+    EXPECT_EQ(canvas_text(picture), c.picture) << c.x1 << "," << c.y1 << " to " << c.x2 << "," << c.y2;
+  }
+}
+
+TEST(Canvas, FilledRectanglesExcludeRightAndBottomAndClip) {
+  Picture picture(5, 4);
+  picture.brush = Brush{white, false};
+  fill_rect(picture, 1, 1, 3, 3);
+  fill_rect(picture, 4, -5, 9, 1);
+  fill_rect(picture, 3, 3, 2, 4);  // empty
+  picture.brush = Brush{{255, 0, 0}, true};
+  fill_rect(picture, 0, 0, 5, 4);  // a clear brush paints nothing
+  EXPECT_EQ(canvas_text(picture), "    #\n ##  \n ##  \n     \n");
+}
+
+TEST(Canvas, EllipseOutlineWithPenWidth) {
+  Picture picture(9, 9);
+  picture.pen = Pen{white, 1};
+  picture.brush.clear = true;
+  draw_ellipse(picture, 1, 1, 8, 8);
+  EXPECT_EQ(canvas_text(picture),
+            "         \n"
+            "   ###   \n"
+            "  #   #  \n"
+            " #     # \n"
+            " #     # \n"
+            " #     # \n"
+            "  #   #  \n"
+            "   ###   \n"
+            "         \n");
+  Picture wide(11, 11);
+  wide.pen = Pen{white, 3};
+  wide.brush = Brush{{0, 0, 255}, false};
+  draw_ellipse(wide, 2, 2, 9, 9);
+  EXPECT_EQ(canvas_text(wide),
+            "           \n"
+            "   #####   \n"
+            "  #######  \n"
+            " ######### \n"
+            " ###bbb### \n"
+            " ###bbb### \n"
+            " ###bbb### \n"
+            " ######### \n"
+            "  #######  \n"
+            "   #####   \n"
+            "           \n");
+}
+
+TEST(Canvas, StretchReplicatesPixels) {
+  Picture source(2, 2);
+  source.set_pixel(0, 0, white);
+  source.set_pixel(1, 0, {0, 0, 255});
+  source.set_pixel(1, 1, {255, 0, 0});
+  Picture target(5, 4);  // 5 columns from 2: source columns 0, 0, 0, 1, 1
+  stretch_draw(target, 0, 0, 5, 4, source);
+  EXPECT_EQ(canvas_text(target), "###bb\n###bb\n   oo\n   oo\n");
+  Picture offset(5, 4);
+  stretch_draw(offset, -2, 2, 2, 6, source);  // clipped on the left and below
+  EXPECT_EQ(canvas_text(offset), "     \n     \nbb   \nbb   \n");
+}
+
 class MapPictureTest : public ::testing::Test {
  protected:
   void SetUp() override {
