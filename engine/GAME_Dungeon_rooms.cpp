@@ -181,13 +181,31 @@ bool create_circular(int x, int y, int dir, int depth) {
 
 namespace {
 
+constexpr int ellipse_outline_points = 3600;
+
+struct AngleTerms {
+  double cos, sin;
+};
+
+// Cosine and sine of the outline's angles t = 0, 0.2, 0.4, ... (the angle
+// accumulated step by step), the same for every ellipse: computed once.
+const CheckedArray<AngleTerms, 0, ellipse_outline_points - 1>& ellipse_angles() {
+  static const auto table = [] {
+    CheckedArray<AngleTerms, 0, ellipse_outline_points - 1> terms{};
+    double t = 0.0;
+    for (int i = 0; i < ellipse_outline_points; ++i, t += 0.2) terms[i] = {std::cos(t), std::sin(t)};
+    return terms;
+  }();
+  return table;
+}
+
 // Writes the floor outline of the ellipse with semi-axes a, b around
 // centre; false (the try fails) at the first point outside the inner map.
 bool draw_ellipse_outline(Point centre, int a, int b) {
-  double t = 0.0;
-  for (int i = 0; i < 3600; ++i, t += 0.2) {
-    const int px = round_half_even(std::cos(t) * a) + centre.x;
-    const int py = round_half_even(std::sin(t) * b) + centre.y;
+  const auto& angles = ellipse_angles();
+  for (int i = 0; i < ellipse_outline_points; ++i) {
+    const int px = round_half_even(angles[i].cos * a) + centre.x;
+    const int py = round_half_even(angles[i].sin * b) + centre.y;
     if (!on_inner_map(px, py)) return false;
     stencil_layer(px, py) = dungeon.built_floor;
   }
