@@ -39,7 +39,23 @@ void load_level(int level) {
   prepare_generation();
 }
 
+namespace {
+// The level's wall and floor blocks: one natural and one built pair of the
+// current record's tables.
+void choose_block_themes() {
+  DungeonSettings& settings = current_level.dungeon;
+  const BlockPair natural = settings.natural_blocks[random_int(settings.natural_block_count) + 1];
+  settings.natural_wall = natural.wall;
+  settings.natural_floor = natural.floor;
+  const BlockPair built = settings.built_blocks[random_int(settings.built_block_count) + 1];
+  settings.built_wall = built.wall;
+  settings.built_floor = built.floor;
+}
+
+}  // namespace
+
 bool build_level() {
+  choose_block_themes();
   dungeon.dig_step = 0;
   create_dungeon(1);
   for (int step = 1; step <= current_level.dungeon.dig_steps; ++step) {
@@ -47,7 +63,11 @@ bool build_level() {
     ++dungeon.dig_step;
     dig_dungeon(1);
   }
-  if (!shutting_down) finalize_dungeon(1);
+  if (shutting_down) return false;
+  finalize_dungeon(1);
+  stencil_layer.clear();
+  dungeon.current_x = 0;
+  dungeon.current_y = 0;
   return !shutting_down;
 }
 

@@ -22,9 +22,11 @@ int choose_level_index();
 // outside the table is a range error.
 void load_level(int level);
 
-// Builds the dungeon of the current level record with call depth 1: a new
-// dungeon, up to dig_steps dig steps (fewer when the marks run out) and its
-// finalization. False when the engine is shutting down.
+// Builds the dungeon of the current level record with call depth 1: chooses
+// the natural and built block pairs, makes a new dungeon with up to
+// dig_steps dig steps (fewer when the marks run out), finalizes it and
+// clears the stencil and the current mark. False when the engine is
+// shutting down.
 bool build_level();
 
 // "Generate dungeon" without the window: level 0 draws the window's random
