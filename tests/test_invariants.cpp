@@ -1,0 +1,237 @@
+// Whole dungeons from the shipped game data: create, dig and finalize many
+// seeds on the generated levels and check what every finished map must
+// satisfy; one fixed seed pins a finished map.
+//
+// Golden refresh: when a deliberate change of the generator changes the
+// pinned map, run
+//   DUNGEON_GOLDEN_PRINT=1 ./test_invariants --gtest_filter='Golden*'
+// and paste the printed digest and excerpt into golden_digest and
+// golden_excerpt below, saying in the commit why the draws changed.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "GAME_Dungeon.h"
+#include "GAME_File.h"
+#include "GAME_Global.h"
+#include "GAME_Graphics.h"
+#include "GAME_Level.h"
+#include "GAME_Map.h"
+#include "GAME_Reset.h"
+#include "map_text.h"
+
+namespace {
+
+// Starts the engine on the build's program folder and loads its data files
+// once, as the window does; afterwards the error log goes to a scratch
+// folder so that runs leave the build alone.
+bool load_shipped_data() {
+  static const bool loaded = [] {
+    setenv("DUNGEON_PROGRAM_FOLDER", TEST_PROGRAM_FOLDER, 1);
+    set_message_box_handler([](const std::string& text) { std::cerr << text << "\n"; });
+    start_engine();
+    create_graphics();
+    data_name = "Kavrel";
+    const bool ok = load_game_data() && load_tile_catalogue();
+    const auto scratch = std::filesystem::temp_directory_path() / "dungeon_invariants";
+    std::filesystem::create_directories(scratch);
+    program_folder = scratch.string() + "/";
+    return ok;
+  }();
+  return loaded;
+}
+
+// A generation as the window runs it, up to the finished dungeon: the state
+// reset, the level's block themes, attempts until no forced area is pending
+// and enough areas were built, and finalization.
+void generate_dungeon(int level_index, uint32_t seed) {
+  rand_seed = seed;
+  current_level = level_table[level_index];
+  prepare_generation();
+  DungeonSettings& settings = current_level.dungeon;
+  const int natural = random_int(settings.natural_block_count) + 1;
+  settings.natural_wall = settings.natural_blocks[natural].wall;
+  settings.natural_floor = settings.natural_blocks[natural].floor;
+  const int built = random_int(settings.built_block_count) + 1;
+  settings.built_wall = settings.built_blocks[built].wall;
+  settings.built_floor = settings.built_blocks[built].floor;
+  const long long needed = std::llrint(0.3L * settings.dig_steps);
+  for (int attempt = 1; attempt <= 1000; ++attempt) {
+    dungeon.dig_step = 0;
+    create_dungeon(1);
+    for (int step = 1; step <= dungeon.dig_steps && mark_count() > 0 && !shutting_down; ++step) {
+      dungeon.dig_step += 1;
+      dig_dungeon(1);
+    }
+    if (first_pending_force_area() == 0 && dungeon.area_counter >= needed) break;
+  }
+  finalize_dungeon(1);
+}
+
+// Areas whose floor cannot be walked to from area 1's floor through floor
+// cells (open doorways and doors; secret doors are walls until found).
+int unreachable_areas() {
+  fill_visited_layer.clear();
+  std::vector<Point> queue;
+  for (int x = 1; x <= map_size && queue.empty(); ++x)
+    for (int y = 1; y <= map_size && queue.empty(); ++y)
+      if (map_cells(x, y).area_index == 1 && is_floor(x, y, 0)) queue.push_back({x, y});
+  std::vector<bool> reached(static_cast<size_t>(areas.highest() + 1), false);
+  for (size_t head = 0; head < queue.size(); ++head) {
+    const Point p = queue[head];
+    if (fill_visited_layer(p.x, p.y) != 0) continue;
+    fill_visited_layer(p.x, p.y) = 1;
+    reached[map_cells(p.x, p.y).area_index] = true;
+    for (int d = 1; d <= 4; ++d) {
+      const int nx = p.x + direction_step[d].dx, ny = p.y + direction_step[d].dy;
+      if (is_floor(nx, ny, 0) && fill_visited_layer(nx, ny) == 0) queue.push_back({nx, ny});
+    }
+  }
+  int count = 0;
+  for (int i = 1; i <= areas.highest(); ++i)
+    if (!reached[static_cast<size_t>(i)]) ++count;
+  return count;
+}
+
+int orthogonal_walls(int x, int y) {
+  int walls = 0;
+  for (int d = 1; d <= 4; ++d)
+    if (is_wall(x + direction_step[d].dx, y + direction_step[d].dy, 0)) ++walls;
+  return walls;
+}
+
+// Every property a finished map must have; empty when all hold.
+std::string broken_invariant() {
+  for (int x = 1; x <= map_size; ++x)
+    for (int y = 1; y <= map_size; ++y) {
+      const MapCell& cell = map_cells(x, y);
+      const std::string where = " at (" + std::to_string(x) + "," + std::to_string(y) + ")\n" +
+                                map_text(x - 3, y - 3, x + 3, y + 3);
+      if (cell.block == 0) return "rock left" + where;
+      if (cell.furniture >= furniture::door && cell.furniture <= furniture::door_secret &&
+          orthogonal_walls(x, y) < 2)
+        return "door without two walls" + where;
+      if ((cell.secret_difficulty != 0) != (cell.furniture == furniture::door_secret))
+        return "secret difficulty without secret door" + where;
+    }
+  if (areas.highest() != dungeon.area_counter - 1)
+    return "areas table holds " + std::to_string(areas.highest() + 1) + " entries, area_counter " +
+           std::to_string(dungeon.area_counter);
+  if (mark_count() != 0 || failed_mark_count() != 0) return "marks left";
+  if (!error_log.empty()) return "error reported: " + error_log.front();
+  return "";
+}
+
+struct LevelFigures {
+  int maps = 0;
+  long areas = 0;
+  long unreachable = 0;
+  long no_open_exit = 0;
+  long sealed = 0;
+  int worst_unreachable = 0;
+};
+
+class Invariants : public testing::TestWithParam<int> {};
+
+TEST_P(Invariants, EveryFinishedDungeonKeepsItsPromises) {
+  const int level_index = GetParam();
+  if (!load_shipped_data()) GTEST_SKIP() << "the game data files are not built";
+  if (level_table.highest() < level_index) GTEST_SKIP() << "no level " << level_index;
+  LevelFigures figures;
+  for (uint32_t seed = 1; seed <= 200; ++seed) {
+    error_log.clear();
+    shutting_down = false;
+    try {
+      generate_dungeon(level_index, seed * 7919u);
+    } catch (const RangeError& e) {
+      FAIL() << "level " << level_index << " seed " << seed * 7919u << ": " << e.what();
+    }
+    const std::string broken = broken_invariant();
+    ASSERT_EQ(broken, "") << "level " << level_index << " seed " << seed * 7919u;
+    const int unreachable = unreachable_areas();
+    figures.maps += 1;
+    figures.areas += areas.highest();
+    figures.unreachable += unreachable;
+    figures.worst_unreachable = std::max(figures.worst_unreachable, unreachable);
+    for (int i = 1; i <= areas.highest(); ++i) {
+      if (areas[i].exit_cells != 0) continue;
+      figures.no_open_exit += 1;
+      if (areas[i].secret_link_count == 0) figures.sealed += 1;
+    }
+  }
+  const double maps = figures.maps;
+  std::cout << "level " << level_index << ": " << figures.maps << " maps, "
+            << figures.areas / maps << " areas per map, " << figures.unreachable / maps
+            << " unreachable through open passages (worst " << figures.worst_unreachable << "), "
+            << figures.no_open_exit / maps << " without an open exit, " << figures.sealed / maps
+            << " without any exit\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(GeneratedLevels, Invariants, testing::Values(3, 4, 6, 8),
+                         [](const testing::TestParamInfo<int>& param) {
+                           return "Level" + std::to_string(param.param);
+                         });
+
+// FNV-1a over what a finished map shows and how it is divided into areas.
+uint64_t map_digest() {
+  uint64_t h = 1469598103934665603ull;
+  auto mix = [&h](int v) {
+    h ^= static_cast<uint64_t>(v & 0xff);
+    h *= 1099511628211ull;
+  };
+  mix(dungeon.area_counter);
+  for (int x = 1; x <= map_size; ++x)
+    for (int y = 1; y <= map_size; ++y) {
+      const MapCell& c = map_cells(x, y);
+      for (int v : {c.block, c.area_kind, c.area_index, c.furniture, c.furniture_state})
+        mix(v);
+    }
+  return h;
+}
+
+constexpr uint32_t golden_seed = 4242;
+constexpr int golden_level = 3;
+constexpr uint64_t golden_digest = 0x67b86151b4955604;
+// The 41 x 21 cells around the map centre.
+const char* const golden_excerpt = R"(######.......####.........####.#......#.*
+######.......####.........####.+......#..
+######.......####.........####.##########
+#########+########.......#####.####.*.*##
+#########.########.......#####+####....##
+..######...#########...#####......#...*##
+..#####.....#########S######........*..##
+..####.......###.......#####......#...*##
+..###.........##.......######.#####....##
+..##..*.....*..#.......#........###.*.*##
+####...........#................#########
+##.......*.....+.......#.................
+##.#...........#.......#........#######+#
+.+.#..*.....*..###+#####+###########.....
+.#.##.........####.####.....########.....
+.#.###.......#####.####............+.....
+.#.####.....######.####.....##+#####.....
+##.#####...#######.####.....##.....#.....
+##.######.########.####.....##.....#.....
+#.....###.########.########.##.....#.####
+......+............................+.....
+)";
+
+TEST(GoldenDungeon, FixedSeedGivesThePinnedFinishedMap) {
+  if (!load_shipped_data()) GTEST_SKIP() << "the game data files are not built";
+  if (level_table.highest() < golden_level) GTEST_SKIP() << "no level " << golden_level;
+  generate_dungeon(golden_level, golden_seed);
+  const int c = map_size / 2;
+  const std::string excerpt = map_text(c - 20, c - 10, c + 20, c + 10);
+  if (std::getenv("DUNGEON_GOLDEN_PRINT") != nullptr)
+    std::cout << "digest 0x" << std::hex << map_digest() << std::dec << ", area_counter "
+              << dungeon.area_counter << "\n" << excerpt;
+  EXPECT_EQ(excerpt, golden_excerpt);
+  EXPECT_EQ(map_digest(), golden_digest);
+}
+
+}  // namespace
