@@ -9,6 +9,7 @@
 // why the draws changed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,8 @@
 
 #include "GAME_Dice.h"
 #include "GAME_Dungeon.h"
+#include "GAME_File.h"
+#include "GAME_Level.h"
 #include "GAME_Map.h"
 #include "level_fixture.h"
 #include "map_text.h"
@@ -192,20 +195,36 @@ void expect_invariants_after_step(uint32_t seed, int step) {
     }
 }
 
+// Dig runs of level over seeds first .. first + count - 1, checking every
+// step; returns the most areas any run built.
+int most_areas_over_runs(const LevelRecord& level, uint32_t first, int count) {
+  int most_areas = 0;
+  for (uint32_t seed = first; seed < first + count; ++seed) {
+    floor_owner.clear();
+    int step = 0;
+    EXPECT_NO_THROW(dig_run(level, seed, [&] { expect_invariants_after_step(seed, ++step); }));
+    if (testing::Test::HasFatalFailure()) return most_areas;
+    most_areas = std::max(most_areas, dungeon.area_counter - 1);
+  }
+  return most_areas;
+}
+
+// The shipped data file, loaded once; false when the build has not made it.
+bool load_shipped_levels() {
+  static const bool loaded = [] {
+    program_folder = TEST_PROGRAM_FOLDER;
+    data_name = "Kavrel";
+    return load_game_data();
+  }();
+  return loaded;
+}
+
 }  // namespace
 
 TEST_P(RoomsInvariants, EveryStepKeepsAreasInTheirBoxesAndFloorsWithTheirOwners) {
   const Variant v = GetParam();
-  int most_areas = 0;
-  for (uint32_t seed = 1; seed <= 40; ++seed) {
-    floor_owner.clear();
-    int step = 0;
-    ASSERT_NO_THROW(dig_run(rooms_only_level(v.size, v.corridor_width, v.merge_chance), seed * 7919,
-                            [&] { expect_invariants_after_step(seed, ++step); }));
-    if (HasFatalFailure()) return;
-    most_areas = std::max(most_areas, dungeon.area_counter - 1);
-  }
-  EXPECT_GE(most_areas, 20) << "the runs grow real dungeons";
+  const LevelRecord level = rooms_only_level(v.size, v.corridor_width, v.merge_chance);
+  EXPECT_GE(most_areas_over_runs(level, 7919, 25), 20) << "the runs grow real dungeons";
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, RoomsInvariants,
@@ -215,3 +234,26 @@ INSTANTIATE_TEST_SUITE_P(Levels, RoomsInvariants,
                          [](const testing::TestParamInfo<Variant>& param) {
                            return std::string(param.param.name);
                          });
+
+TEST(ShippedLevelsWithRoomsOnly, EveryStepKeepsItsInvariants) {
+  if (!load_shipped_levels()) GTEST_SKIP() << "the game data file is not built";
+  for (int index : {3, 4, 6, 8}) {
+    if (level_table.highest() < index) continue;
+    SCOPED_TRACE(testing::Message() << "level " << index);
+    LevelRecord level = level_table[index];
+    DungeonSettings& d = level.dungeon;
+    for (int kind = area_kind::tunnel; kind <= area_kind::vault; ++kind) d.area_chance[kind] = 0;
+    d.force_area.fill(0);
+    d.built_wall = d.built_blocks[1].wall;
+    d.built_floor = d.built_blocks[1].floor;
+    // Some levels cap the built kinds: they cannot exceed the sum of the caps.
+    int cap = 0;
+    bool capped = true;
+    for (int kind = area_kind::corridor; kind <= area_kind::polygon; ++kind) {
+      if (d.area_chance[kind] == 0) continue;
+      capped = capped && d.area_max[kind] != 0;
+      cap += d.area_max[kind];
+    }
+    EXPECT_GE(most_areas_over_runs(level, 104729, 10), capped ? std::min(cap, 10) : 10);
+  }
+}
