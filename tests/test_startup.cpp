@@ -19,6 +19,7 @@
 #include "GAME_Graphics.h"
 #include "GAME_Level.h"
 #include "GAME_Map.h"
+#include "GAME_Reset.h"
 
 namespace fs = std::filesystem;
 
@@ -226,4 +227,12 @@ TEST_F(StartupTest, TheBuiltDataFilesLoadAsTheWindowLoadsThem) {
   EXPECT_GE(caps, 4);
   EXPECT_GE(furniture_variant_count(12), 2);  // chests come in several variants
   EXPECT_GE(portals.highest(), 1);
+  EXPECT_FALSE(text_tags.empty());
+
+  // The shell's first generation step on a generated level.
+  current_level = level_table[4];
+  map_size = 1;
+  EXPECT_TRUE(prepare_generation());
+  EXPECT_EQ(map_size, 128);
+  EXPECT_EQ(engine_state.destination_level, level_table[4].level_index);
 }
