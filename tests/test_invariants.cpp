@@ -127,6 +127,30 @@ std::string broken_invariant() {
   return "";
 }
 
+// The neighbour fields of every area as the exit calculation leaves them.
+std::vector<int> neighbour_fields() {
+  std::vector<int> values;
+  for (int i = 1; i <= areas.highest(); ++i) {
+    const AreaRecord& a = areas[i];
+    for (int v : {a.exit_cells, a.neighbour_count, a.room_neighbour_count, a.dead_end_origin,
+                  a.reachable_areas, static_cast<int>(a.flags[multi_touch_flag])})
+      values.push_back(v);
+    for (int s = 1; s <= 100; ++s)
+      for (int v : {int{a.neighbours[s]}, int{a.neighbour_kind[s]}, int{a.neighbour_touch[s]}})
+        values.push_back(v);
+  }
+  return values;
+}
+
+// Whether the one-pass exit calculation and the per-slot scan agree on the
+// finished map.
+bool exit_passes_agree() {
+  calculate_area_exits_by_slot(0);
+  const std::vector<int> by_slot = neighbour_fields();
+  calculate_area_exits(0);
+  return neighbour_fields() == by_slot;
+}
+
 struct LevelFigures {
   int maps = 0;
   long areas = 0;
@@ -153,6 +177,7 @@ TEST_P(Invariants, EveryFinishedDungeonKeepsItsPromises) {
     }
     const std::string broken = broken_invariant();
     ASSERT_EQ(broken, "") << "level " << level_index << " seed " << seed * 7919u;
+    ASSERT_TRUE(exit_passes_agree()) << "level " << level_index << " seed " << seed * 7919u;
     const int unreachable = unreachable_areas();
     figures.maps += 1;
     figures.areas += areas.highest();
