@@ -3,8 +3,6 @@
 #include "GAME_File.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "GAME_Global.h"
 
@@ -49,13 +47,6 @@ int find_by_code(const CheckedTable<Record>& table, const std::string& code) {
   for (int i = 1; i <= table.highest(); ++i)
     if (table[i].code.str() == code) return i;
   return 0;
-}
-
-bool read_whole_file(const std::string& file_name, std::vector<uint8_t>& bytes) {
-  std::ifstream in(file_name, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
 }
 
 }  // namespace

@@ -46,6 +46,9 @@ void read_stream(MemoryStream& stream, void* target, size_t count);
 // Appends count bytes at the end of the stream.
 void write_stream(MemoryStream& stream, const void* source, size_t count);
 
+// Reads a whole file; false when it cannot be opened.
+bool read_whole_file(const std::string& file_name, std::vector<uint8_t>& bytes);
+
 // Unsigned sum of all bytes of the stream (whatever its position).
 uint64_t byte_sum(const MemoryStream& stream);
 

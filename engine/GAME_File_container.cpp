@@ -2,6 +2,8 @@
 // run-length coding, the scrambling and the three checksums.
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "GAME_File.h"
 #include "GAME_Global.h"
@@ -18,6 +20,13 @@ void read_stream(MemoryStream& stream, void* target, size_t count) {
 void write_stream(MemoryStream& stream, const void* source, size_t count) {
   const auto* bytes = static_cast<const uint8_t*>(source);
   stream.bytes.insert(stream.bytes.end(), bytes, bytes + count);
+}
+
+bool read_whole_file(const std::string& file_name, std::vector<uint8_t>& bytes) {
+  std::ifstream in(file_name, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
 }
 
 uint64_t byte_sum(const MemoryStream& stream) {

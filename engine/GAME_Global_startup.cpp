@@ -67,11 +67,9 @@ void delete_files_in(const fs::path& folder, Predicate should_delete) {
 }
 
 void load_error_log() {
-  const std::string path = program_folder + "Error-log.txt";
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return;
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  error_log = split_text_lines(text);
+  std::vector<uint8_t> bytes;
+  if (!read_whole_file(program_folder + "Error-log.txt", bytes)) return;
+  error_log = split_text_lines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 // Local date and time as days since 1899-12-30 00:00, time of day as fraction.

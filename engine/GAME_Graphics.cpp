@@ -8,8 +8,6 @@
 #include "GAME_Graphics.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -34,13 +32,6 @@ bool table_counts_hold(const TileHeader& header) {
   return count(1) == 100 && count(2) == 65 && count(6) == loaded(being_plans.highest()) &&
          count(7) == loaded(item_plans.highest()) && count(8) == 5 &&
          count(10) == loaded(talents.highest()) && count(11) == 73;
-}
-
-bool read_whole_file(const std::string& file_name, std::vector<uint8_t>& bytes) {
-  std::ifstream in(file_name, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
 }
 
 // Refuses a sheet that is not a Windows bitmap with a usable size.

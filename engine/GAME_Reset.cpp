@@ -5,8 +5,6 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "GAME_Dice.h"
@@ -173,8 +171,7 @@ bool load_avatars() {
   const std::string file_name = program_folder + "Save/Avatars.kav";
   if (!std::filesystem::is_regular_file(file_name)) return false;
   MemoryStream stream;
-  std::ifstream in(file_name, std::ios::binary);
-  stream.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!read_whole_file(file_name, stream.bytes)) return false;
   unpack_container(stream);
   if (!verify_container_checksums(file_name)) return false;
   VersionHeader header;
