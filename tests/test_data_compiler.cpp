@@ -433,6 +433,24 @@ TEST_F(ShippedData, HasSpecialsVaultsAndCapsForEveryCategory) {
   EXPECT_GE(caps, 4);
 }
 
+TEST_F(ShippedData, RunTimeFieldsAreStoredAsZero) {
+  ASSERT_TRUE(loaded_);
+  auto zero = [](const void* record, size_t from, size_t to) {
+    const auto* bytes = static_cast<const uint8_t*>(record);
+    return std::all_of(bytes + from, bytes + to, [](uint8_t b) { return b == 0; });
+  };
+  for (int k = 1; k <= level_table.highest(); ++k) {
+    const LevelRecord& level = level_table[k];
+    EXPECT_TRUE(zero(&level, 99, 108)) << "area_count of level " << k;
+    EXPECT_TRUE(zero(&level, 1851, 1911)) << "tag_placed of level " << k;
+    EXPECT_TRUE(zero(&level, 2876, 2916)) << "dungeon run-time fields of level " << k;
+    EXPECT_TRUE(zero(&level, 27688, 27840)) << "run-time tail of level " << k;
+  }
+  for (int t = 1; t <= template_count(); ++t)
+    EXPECT_TRUE(zero(&area_templates[t], 4792, 4812)) << area_templates[t].name.str();
+  for (int p = 1; p <= portals.highest(); ++p) EXPECT_TRUE(zero(&portals[p], 250, 254)) << "portal " << p;
+}
+
 TEST_F(ShippedData, EveryLevelHasStairsDownAndUp) {
   ASSERT_TRUE(loaded_);
   for (int k = 1; k <= 12; ++k) {
