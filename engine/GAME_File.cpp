@@ -28,17 +28,21 @@ namespace {
 // with one bulk copy from the stream.
 template <class Record>
 void read_record_table(MemoryStream& stream, CheckedTable<Record>& table, int count) {
+  const size_t length = sizeof(Record) * static_cast<size_t>(count);
+  require_stream(stream, length);
   table.clear();
   table.resize_to(count);
-  read_stream(stream, table.data() + 1, sizeof(Record) * static_cast<size_t>(count));
+  read_stream(stream, table.data() + 1, length);
 }
 
 // Makes table hold entries 0..highest, all read from the stream.
 template <class Record>
 void read_full_table(MemoryStream& stream, CheckedTable<Record>& table, int highest) {
+  const size_t length = sizeof(Record) * static_cast<size_t>(highest + 1);
+  require_stream(stream, length);
   table.clear();
   table.resize_to(highest);
-  read_stream(stream, table.data(), sizeof(Record) * static_cast<size_t>(highest + 1));
+  read_stream(stream, table.data(), length);
 }
 
 // Number of the first record whose code is code; 0 when none.

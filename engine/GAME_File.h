@@ -40,6 +40,9 @@ struct StreamReadError : std::runtime_error {
   StreamReadError() : std::runtime_error("Stream read error") {}
 };
 
+// Throws StreamReadError unless count bytes remain after the position
+// (checked before a table is made for them, so a huge count allocates nothing).
+void require_stream(const MemoryStream& stream, size_t count);
 // Copies count bytes from the stream's position into target and advances;
 // throws StreamReadError (copying nothing) when fewer bytes remain.
 void read_stream(MemoryStream& stream, void* target, size_t count);

@@ -10,9 +10,13 @@
 
 // ---- Memory streams ---------------------------------------------------
 
-void read_stream(MemoryStream& stream, void* target, size_t count) {
+void require_stream(const MemoryStream& stream, size_t count) {
   if (stream.position > stream.bytes.size() || stream.bytes.size() - stream.position < count)
     throw StreamReadError();
+}
+
+void read_stream(MemoryStream& stream, void* target, size_t count) {
+  require_stream(stream, count);
   if (count > 0) std::memcpy(target, stream.bytes.data() + stream.position, count);
   stream.position += count;
 }

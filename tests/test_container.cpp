@@ -444,14 +444,24 @@ TEST_F(GameDataFileTest, ShortFileOrOverlongTableEndsWithAStreamError) {
   write_file(bytes_of({'P', 'K', 1, 2, 3}));
   EXPECT_THROW(load_game_data(), StreamReadError);
 
-  // Valid checksums, but the size block claims a third level record.
-  GameDataImage image = sample_image();
-  MemoryStream stream = image.decoded();
-  SizeBlock* sizes = reinterpret_cast<SizeBlock*>(stream.bytes.data() + sizeof(VersionHeader));
-  sizes->level_count = 3;
-  stream.bytes.resize(sizeof(VersionHeader) + sizeof(SizeBlock) + 2 * sizeof(ItemPlan) +
-                      sizeof(BeingPlan) + 2 * sizeof(LevelRecord) + 100);
-  pack_container(stream);
-  write_file(stream.bytes);
-  EXPECT_THROW(load_game_data(), StreamReadError);
+  // Valid checksums, but the size block claims more records than follow;
+  // 65535 contents (2.4 GB) must be refused before anything is allocated.
+  const struct {
+    const char* name;
+    uint16_t SizeBlock::*count;
+    uint16_t value;
+  } cases[] = {{"a third level record", &SizeBlock::level_count, 3},
+               {"65535 contents", &SizeBlock::content_count, 65535},
+               {"more text sections", &SizeBlock::text_section_count, 400}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryStream stream = sample_image().decoded();
+    SizeBlock sizes;
+    std::memcpy(&sizes, stream.bytes.data() + sizeof(VersionHeader), sizeof sizes);
+    sizes.*c.count = c.value;
+    std::memcpy(stream.bytes.data() + sizeof(VersionHeader), &sizes, sizeof sizes);
+    pack_container(stream);
+    write_file(stream.bytes);
+    EXPECT_THROW(load_game_data(), StreamReadError);
+  }
 }
