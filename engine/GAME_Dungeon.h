@@ -400,3 +400,36 @@ bool is_vault_dead_end(int x, int y, int dir);
 bool continue_hallway(int x, int y, int dir, bool wide, int depth);
 bool continue_vault_deadend(int x, int y, int dir, int depth);
 void terminate_hallways(bool include_vault_ends, int depth);
+
+// ---- Caves, specials and vaults -------------------------------------------
+
+// Paints a small random blob of `floor` around (x, y) into the stencil: a
+// radius-2 circle two times in three, else the cell, its four neighbours
+// and one to four diagonal neighbours on unclaimed rock. False outside
+// 4..map size - 3 or when the blob touches dug floor.
+bool natural_brush(int x, int y, int floor);
+
+// Template orientation. Templates are drawn facing north (entry on the
+// south side); a mark facing dir turns them clockwise, and mirroring flips
+// them east-west before the turn. The map position of template point (u, v)
+// before the placement offset; (0, 0) when the point has none on this map.
+Point turn_template_point(int u, int v, int dir, bool mirror);
+// The direction an exit drawn facing e faces once the template is turned.
+int turn_exit_direction(int e, int dir, bool mirror);
+// A template zone turned and moved by offset: its top-left corner, width
+// and height on the map; all 0 when its corner has no place on this map.
+struct TurnedZone {
+  int32_t x, y, width, height;
+};
+TurnedZone turn_template_zone(const TemplateZone& zone, Point offset, int dir, bool mirror);
+
+// Turns the template drawn at template coordinates in the stencil to face
+// dir and moves it so that its turned entry cell lands on (x, y), or, for
+// the first area, so that it is centred on the map. Fails when any cell of
+// the shape or of its turned target lies off the map. The offset maps a
+// turned template point onto the map.
+struct TemplatePlacement {
+  bool fits;
+  Point offset;
+};
+TemplatePlacement place_template_stencil(int x, int y, Point entry, bool mirror, int dir);
