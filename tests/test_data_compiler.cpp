@@ -366,17 +366,20 @@ TEST(OtherSources, TheTextStoreEndsWithTheSectionNames) {
 
 // ---- The shipped data set ---------------------------------------------
 
-// A scratch program folder, removed afterwards.
+// A scratch folder of this process, removed afterwards.
 struct ScratchFolder {
-  fs::path path = fs::temp_directory_path() / ("data_compiler_" + std::to_string(::getpid()));
-  ScratchFolder() { fs::create_directories(path); }
+  explicit ScratchFolder(const std::string& name)
+      : path(fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()))) {
+    fs::create_directories(path);
+  }
   ~ScratchFolder() { fs::remove_all(path); }
+  fs::path path;
 };
 
 class ShippedData : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    folder_ = new ScratchFolder;
+    folder_ = new ScratchFolder("shipped_data");
     summary_ = compile_game_files(shipped_data, folder_->path / "Data");
     set_message_box_handler([](const std::string& text) { messages_ += text; });
     build_key_text();
@@ -474,7 +477,7 @@ TEST_F(ShippedData, ContainersStatuesAndPillarsHaveSeveralVariants) {
 // ---- Failed runs ------------------------------------------------------
 
 TEST(CompileRun, ABadSourceLeavesTheOldOutputUntouched) {
-  ScratchFolder scratch;
+  ScratchFolder scratch("bad_source");
   const fs::path sources = scratch.path / "data";
   const fs::path output = scratch.path / "program" / "Data";
   fs::copy(shipped_data, sources, fs::copy_options::recursive);

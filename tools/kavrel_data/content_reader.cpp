@@ -53,9 +53,7 @@ ContentRecord read_content(const toml::table& table, const std::string& file, co
   c.dim_chance = percent(fields, "dim_chance");
   c.animated_chance = percent(fields, "animated_chance");
   c.chest_lock_chance = percent(fields, "chest_lock_chance");
-  c.chest_lock_difficulty = fields.has("chest_lock_difficulty")
-                                ? fields.dice("chest_lock_difficulty")
-                                : (fields.node("chest_lock_difficulty"), blank_dice);
+  c.chest_lock_difficulty = fields.dice_or_blank("chest_lock_difficulty");
   c.chest_key = static_cast<uint16_t>(fields.integer_or("chest_key", 0, 65535, 0));
   c.checker_chance = percent(fields, "checker_chance");
   c.floor_shift_chance = percent(fields, "floor_shift_chance");

@@ -1,5 +1,6 @@
 #include "dice_text.h"
 
+#include <cctype>
 #include <regex>
 
 #include "source_error.h"

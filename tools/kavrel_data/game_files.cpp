@@ -48,11 +48,15 @@ std::string compile_game_files(const fs::path& source_folder, const fs::path& ou
   write_file_replacing(output_folder / (base + ".kti"), catalogue.information);
   write_file_replacing(output_folder / (base + ".kts"), sheet);
 
-  int specials = 0;
-  for (const AreaTemplate& t : data.templates) specials += t.name.str().starts_with("sp_") ? 1 : 0;
+  int specials = 0, caps = 0;
+  for (const AreaTemplate& t : data.templates) {
+    specials += t.name.str().starts_with("sp_") ? 1 : 0;
+    caps += t.tags[tag::cg_all] ? 1 : 0;
+  }
+  const int vaults = static_cast<int>(data.templates.size()) - specials - caps;
   return base + ".kvd: " + std::to_string(data.levels.size()) + " levels, " +
-         std::to_string(specials) + " specials, " + std::to_string(data.templates.size() - specials) +
-         " vaults, " + std::to_string(data.portals.size()) + " portals, " +
+         std::to_string(specials) + " specials, " + std::to_string(vaults) + " vaults, " +
+         std::to_string(caps) + " dead-end caps, " + std::to_string(data.portals.size()) + " portals, " +
          std::to_string(data.contents.size()) + " contents, " + std::to_string(data.texts.lines.size()) +
          " text lines; " + base + ".kti: " + std::to_string(catalogue.rectangles.size()) + " tiles";
 }

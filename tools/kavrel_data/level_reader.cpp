@@ -178,13 +178,14 @@ void read_dungeon_settings(TomlFields& level, const DataNames& names, DungeonSet
   read_block_pairs(level, "built_blocks", FloorRule::built, d.built_blocks, d.built_block_count);
   read_block_pairs(level, "special_blocks", FloorRule::any, d.special_blocks, d.special_block_count);
   read_block_pairs(level, "vault_blocks", FloorRule::any, d.vault_blocks, d.vault_block_count);
-  // A forced special or vault needs templates the level can choose from.
+  // A forced special (kind 8, category 1) or vault (kind 9, category 2)
+  // needs templates the level can choose from.
   for (int slot = 1; slot <= force_slot_count; ++slot) {
     const int code = d.force_area[slot];
     for (int category = 1; category <= 2; ++category) {
       bool any = false;
       for (int tag = 1; tag <= tag_count; ++tag) any = any || d.include_tags[category][tag] != 0;
-      if (code == 7 + category && !any)
+      if (code == area_kind::special + category - 1 && !any)
         level.fail("force_area", std::string("a forced ") + area_kind_names[code] +
                                      " needs include_tags." + (category == 1 ? "specials" : "vaults"));
     }
@@ -232,7 +233,7 @@ void read_contents(TomlFields& level, const DataNames& names, LevelRecord& recor
       record.level_being_groups[static_cast<int>(i) + 1] =
           static_cast<uint16_t>(level.integer_of(*list->get(i), 0, 65535, "a being group"));
   }
-  record.timer_dice = level.has("timer_dice") ? level.dice("timer_dice") : (level.node("timer_dice"), blank_dice);
+  record.timer_dice = level.dice_or_blank("timer_dice");
 }
 }  // namespace
 

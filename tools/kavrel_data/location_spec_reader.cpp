@@ -26,10 +26,6 @@ int named(TomlFields& fields, std::string_view key, const char* what, Lookup loo
   if (code == 0) fields.fail_at(*value, "unknown " + std::string(what) + " \"" + name + "\"");
   return code;
 }
-
-Dice optional_dice(TomlFields& fields, std::string_view key) {
-  return fields.has(key) ? fields.dice(key) : (fields.node(key), blank_dice);
-}
 }  // namespace
 
 int stuff_type_by_name(std::string_view name) {
@@ -103,7 +99,7 @@ LocationSpec read_location_spec(const toml::table& table, const DataNames& names
   spec.being_group_slot = number<uint8_t>(fields, "being_group_slot", 0, 8);
   spec.floor_item_chance = number<uint8_t>(fields, "floor_item_chance", 0, 100);
   spec.stack_item_chance = number<uint8_t>(fields, "stack_item_chance", 0, 100);
-  spec.hidden_chance = optional_dice(fields, "hidden_chance");
+  spec.hidden_chance = fields.dice_or_blank("hidden_chance");
   spec.hidden_being_kind = number<uint16_t>(fields, "hidden_being_kind", 0, 65535);
   if (const toml::array* markers = fields.array_or_null("cell_markers")) {
     if (markers->size() != 2) fields.fail("cell_markers", "cell_markers must list two numbers");
@@ -113,7 +109,7 @@ LocationSpec read_location_spec(const toml::table& table, const DataNames& names
   spec.use_level_stuff_kind = flag(fields, "use_level_stuff_kind");
   spec.trap_in_container = flag(fields, "trap_in_container");
   spec.trap_at_door = flag(fields, "trap_at_door");
-  spec.trap_power = optional_dice(fields, "trap_power");
+  spec.trap_power = fields.dice_or_blank("trap_power");
   spec.trap_data = number<uint16_t>(fields, "trap_data", 0, 65535);
   spec.need_free_below = flag(fields, "need_free_below");
   if (spec.stuff_type == 1 && spec.stuff_id == 0)

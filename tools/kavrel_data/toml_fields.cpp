@@ -69,7 +69,7 @@ int64_t TomlFields::integer(std::string_view key, int64_t lo, int64_t hi) {
 }
 
 int64_t TomlFields::integer_or(std::string_view key, int64_t lo, int64_t hi, int64_t fallback) {
-  return has(key) ? integer(key, lo, hi) : (node(key), fallback);
+  return has(key) ? integer(key, lo, hi) : fallback;
 }
 
 bool TomlFields::flag_or(std::string_view key, bool fallback) {
@@ -94,21 +94,22 @@ std::string TomlFields::text(std::string_view key, size_t max_length) {
 }
 
 std::string TomlFields::text_or(std::string_view key, size_t max_length, std::string fallback) {
-  return has(key) ? text(key, max_length) : (node(key), std::move(fallback));
+  return has(key) ? text(key, max_length) : fallback;
 }
 
 Dice TomlFields::dice(std::string_view key) {
   const toml::node* value = node(key);
   if (!value) fail(key, std::string(key) + " is missing");
-  if (value->is_integer()) return dice_from_text(std::to_string(value->as_integer()->get()), file_, line_of(*value));
-  return dice_from_text(text_of(*value, key), file_, line_of(*value));
+  const std::string text =
+      value->is_integer() ? std::to_string(value->as_integer()->get()) : text_of(*value, key);
+  return dice_from_text(text, file_, line_of(*value));
 }
 
 Dice TomlFields::dice_or(std::string_view key, std::string_view fallback) {
-  if (has(key)) return dice(key);
-  node(key);
-  return dice_from_text(fallback, file_, line_);
+  return has(key) ? dice(key) : dice_from_text(fallback, file_, line_);
 }
+
+Dice TomlFields::dice_or_blank(std::string_view key) { return has(key) ? dice(key) : blank_dice; }
 
 const toml::array* TomlFields::array_or_null(std::string_view key) {
   const toml::node* value = node(key);

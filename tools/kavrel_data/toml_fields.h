@@ -20,7 +20,7 @@ toml::table parse_toml(std::string_view text, const std::string& file);
 
 class TomlFields {
  public:
-  // context names the table in messages, e.g. "portal 3"; line is where it starts.
+  // file names the source in messages; line is where the table starts.
   TomlFields(const toml::table& table, std::string file, int line);
 
   bool has(std::string_view key) const;
@@ -36,6 +36,7 @@ class TomlFields {
   bool flag_or(std::string_view key, bool fallback);
   std::string text_or(std::string_view key, size_t max_length, std::string fallback);
   Dice dice_or(std::string_view key, std::string_view fallback);
+  Dice dice_or_blank(std::string_view key);  // blank_dice when absent
   const toml::array* array_or_null(std::string_view key);
   const toml::table* table_or_null(std::string_view key);
 
