@@ -36,7 +36,9 @@ void read_templates(const fs::path& folder, GameData& data) {
       source_fail(files.back(), 0, "template \"" + name + "\" is also defined in " + at->second);
     data.names.templates.push_back(name);
   }
-  if (parsed.size() > 246) source_fail((folder / "templates").string(), 0, "more than 246 templates");
+  // Exits and location specifications store a template's area code (9 + its number) in a byte.
+  if (parsed.size() > 246)
+    source_fail((folder / "templates").string(), 0, "more than 246 templates: their area codes must fit a byte");
   for (size_t i = 0; i < parsed.size(); ++i) {
     resolve_exit_kinds(parsed[i], data.names, files[i]);
     data.templates.push_back(parsed[i].record);

@@ -395,7 +395,6 @@ void resolve_exit_kinds(ParsedTemplate& parsed, const DataNames& names, const st
   for (const PendingExitKind& pending : parsed.pending_kinds) {
     const int code = area_code_by_name(names, pending.name);
     if (code == 0) source_fail(file, pending.line, "unknown area kind or template \"" + pending.name + "\"");
-    if (code > 255) source_fail(file, pending.line, "template \"" + pending.name + "\" has a number too high for an exit");
     parsed.record.exits[pending.exit].forced_kind = static_cast<uint8_t>(code);
   }
 }
