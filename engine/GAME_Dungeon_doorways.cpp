@@ -429,15 +429,14 @@ void open_plain(Point c, int area) {
 // Digs a straight corridor from side j of area i to the area g cells away;
 // returns whether it was built.
 bool dig_connection_corridor(int i, int side, bool door, int depth) {
-  const AreaRecord& room = areas[i];
-  const Point s = side_middle(room, side);
+  const Point s = side_middle(areas[i], side);
   if (parallel_corridor_near(s.x, s.y, side, 2)) return false;
   const int g = scan_connection_corridor(s.x, s.y, side, depth);
   if (g == 0) return false;
   const Step out = direction_step[side];
   const Point e{s.x + (g - 1) * out.dx, s.y + (g - 1) * out.dy};
   const int o = map_cells(e.x, e.y).area_index;
-  if (!is_area(o) || areas[o].cell_count <= 48 || areas[o].parent_area == room.parent_area)
+  if (!is_area(o) || areas[o].cell_count <= 48 || areas[o].parent_area == areas[i].parent_area)
     return false;
   stencil_layer.clear();
   const CellRect r = room_rect_at_mark(s.x, s.y, side, 3, g, true);
@@ -479,8 +478,10 @@ void connect_areas_with_corridors(int depth) {
     if (room.kind != area_kind::room && room.kind != area_kind::circular) continue;
     if (room.exit_cells != 1 || room.cell_count <= 48) continue;
     const bool door = is_door(room.anchor_x, room.anchor_y, -1, 0);
+    // Registering the corridor may move the table: keep what is needed.
+    const int parent_side = opposite_direction(room.direction);
     for (int side = 1; side <= 4; ++side) {
-      if (side == opposite_direction(room.direction)) continue;
+      if (side == parent_side) continue;
       if (dig_connection_corridor(i, side, door, depth)) break;
     }
   }
