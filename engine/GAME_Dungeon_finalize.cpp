@@ -2,7 +2,7 @@
 // capped or opened, hallways continued, leftover marks capped or turned into
 // doorways, natural areas smoothed, stray doors fixed, doors hidden, and the
 // connection passes join areas that touch but are not connected.
-#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "GAME_Dungeon.h"
@@ -42,7 +42,7 @@ int direction_of(Step s) {
 
 bool cap_dead_end(int x, int y, int dir, int depth) {
   depth = trace_enter(depth, trace_id::trim_areas);
-  int kinds[4];
+  CheckedArray<int, 0, 3> kinds{};
   int count = 0;
   for (int kind = area_kind::room; kind <= area_kind::polygon; ++kind)
     if (dungeon.area_chance[kind] != 0) kinds[count++] = kind;
