@@ -408,6 +408,11 @@ void terminate_hallways(bool include_vault_ends, int depth);
 // and one to four diagonal neighbours on unclaimed rock. False outside
 // 4..map size - 3 or when the blob touches dug floor.
 bool natural_brush(int x, int y, int floor);
+// Whether the shape in the stencil may become a natural area of kind 6 or
+// 7: at most two connected regions of equal values (the wall ring and the
+// floor), only on unclaimed ground or natural areas, never on dug floor,
+// and at least 50 cells for a tunnel, 80 for a cave.
+bool natural_shape_fits(int kind);
 
 // Template orientation. Templates are drawn facing north (entry on the
 // south side); a mark facing dir turns them clockwise, and mirroring flips

@@ -140,6 +140,12 @@ bool natural_brush(int x, int y, int floor) {
   return fits;
 }
 
+bool natural_shape_fits(int kind) {
+  const int minimum = kind == area_kind::cave ? cave_min_cells : tunnel_min_cells;
+  return stencil_is_connected() && stencil_is_free(1, 1, map_size, map_size, true) &&
+         stencil_bounds().cell_count >= minimum;
+}
+
 bool create_natural(int x, int y, int dir, int kind, int depth) {
   depth = trace_enter(depth, trace_id::create_natural);
   if (!on_map(x, y, depth)) return false;
@@ -157,8 +163,7 @@ bool create_natural(int x, int y, int dir, int kind, int depth) {
            walk_brushes(start, dir, cave, floor);
     if (!fits) continue;
     close_natural_shape(x, y, dir, floor, dungeon.natural_wall);
-    fits = stencil_is_connected() && stencil_is_free(1, 1, map_size, map_size, true) &&
-           stencil_bounds().cell_count >= (cave ? cave_min_cells : tunnel_min_cells);
+    fits = natural_shape_fits(kind);
   }
   if (!fits) return false;
   dungeon.area_placed = 1;
