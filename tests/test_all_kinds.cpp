@@ -1,0 +1,153 @@
+// Whole dungeons of the generated levels from the shipped game data: over
+// 200 seeds per level every one of the nine area kinds is built somewhere,
+// every shipped template is placed, the template areas agree with their
+// templates, and the finished maps keep the promises of finalization.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <string>
+
+#include "GAME_Dungeon.h"
+#include "GAME_File.h"
+#include "GAME_Global.h"
+#include "GAME_Graphics.h"
+#include "GAME_Level.h"
+#include "GAME_Map.h"
+#include "GAME_Reset.h"
+#include "map_text.h"
+
+namespace {
+
+constexpr int generated_levels[] = {3, 4, 6, 8};
+constexpr uint32_t seeds_per_level = 200;
+
+// Starts the engine on the build's program folder and loads its data files
+// once; the error log then goes to a scratch folder.
+bool load_shipped_data() {
+  static const bool loaded = [] {
+    setenv("DUNGEON_PROGRAM_FOLDER", TEST_PROGRAM_FOLDER, 1);
+    set_message_box_handler([](const std::string& text) { std::cerr << text << "\n"; });
+    start_engine();
+    create_graphics();
+    data_name = "Kavrel";
+    const bool ok = load_game_data() && load_tile_catalogue();
+    const auto scratch = std::filesystem::temp_directory_path() / "dungeon_all_kinds";
+    std::filesystem::create_directories(scratch);
+    program_folder = scratch.string() + "/";
+    return ok;
+  }();
+  return loaded;
+}
+
+// A generation as the window runs it: the state reset, the level's block
+// themes, attempts until no forced area is pending and enough areas were
+// built, then finalization.
+void generate_dungeon(int level_index, uint32_t seed) {
+  rand_seed = seed;
+  current_level = level_table[level_index];
+  prepare_generation();
+  DungeonSettings& settings = current_level.dungeon;
+  const int natural = random_int(settings.natural_block_count) + 1;
+  settings.natural_wall = settings.natural_blocks[natural].wall;
+  settings.natural_floor = settings.natural_blocks[natural].floor;
+  const int built = random_int(settings.built_block_count) + 1;
+  settings.built_wall = settings.built_blocks[built].wall;
+  settings.built_floor = settings.built_blocks[built].floor;
+  const long long needed = std::llrint(0.3L * settings.dig_steps);
+  for (int attempt = 1; attempt <= 1000; ++attempt) {
+    dungeon.dig_step = 0;
+    create_dungeon(1);
+    for (int step = 1; step <= dungeon.dig_steps && mark_count() > 0 && !shutting_down; ++step) {
+      dungeon.dig_step += 1;
+      dig_dungeon(1);
+    }
+    if (first_pending_force_area() == 0 && dungeon.area_counter >= needed) break;
+  }
+  finalize_dungeon(1);
+}
+
+int orthogonal_walls(int x, int y) {
+  int walls = 0;
+  for (int d = 1; d <= 4; ++d)
+    if (is_wall(x + direction_step[d].dx, y + direction_step[d].dy, 0)) ++walls;
+  return walls;
+}
+
+// What a finished map must satisfy; empty when it does.
+std::string broken_promise() {
+  for (int x = 1; x <= map_size; ++x)
+    for (int y = 1; y <= map_size; ++y) {
+      const MapCell& cell = map_cells(x, y);
+      const std::string where = " at (" + std::to_string(x) + "," + std::to_string(y) + ")\n" +
+                                map_text(x - 3, y - 3, x + 3, y + 3);
+      if (cell.block == 0) return "rock left" + where;
+      if (cell.area_index > areas.highest()) return "cell of an unregistered area" + where;
+      if (cell.furniture >= furniture::door && cell.furniture <= furniture::door_secret &&
+          orthogonal_walls(x, y) < 2)
+        return "door without two walls" + where;
+      if ((cell.secret_difficulty != 0) != (cell.furniture == furniture::door_secret))
+        return "secret difficulty without secret door" + where;
+    }
+  if (areas.highest() != dungeon.area_counter - 1) return "areas table longer than area_counter";
+  if (mark_count() != 0 || failed_mark_count() != 0) return "marks left";
+  if (dungeon.marks_closed != 0) return "marks still closed";
+  for (int i = 1; i <= areas.highest(); ++i) {
+    const AreaRecord& a = areas[i];
+    if (a.kind != area_kind::special && a.kind != area_kind::vault) continue;
+    if (a.template_index < 1 || a.template_index > template_count())
+      return "template area " + std::to_string(i) + " without its template";
+    const AreaTemplate& tpl = area_templates[a.template_index];
+    if (a.template_flag != tpl.sealed) return "template area " + std::to_string(i) + " lost its seal";
+    // Dead-end caps are vaults whatever their name says.
+    const bool named_special = tpl.name.str().starts_with("sp_");
+    if (named_special && a.kind == area_kind::vault && tpl.tags[tag::cg_all] == 0)
+      return "special template " + tpl.name.str() + " built as a vault";
+    if (!named_special && a.kind == area_kind::special)
+      return "vault template " + tpl.name.str() + " built as a special";
+  }
+  if (!error_log.empty()) return "error reported: " + error_log.front();
+  return "";
+}
+
+}  // namespace
+
+TEST(AllKinds, EveryKindAndEveryTemplateAppearsOnTheGeneratedLevels) {
+  if (!load_shipped_data()) GTEST_SKIP() << "the game data files are not built";
+  std::map<int, long> kinds;       // kind -> areas built
+  std::map<int, long> placements;  // template -> areas built from it
+  for (const int level : generated_levels) {
+    ASSERT_LE(level, level_table.highest());
+    std::map<int, long> level_kinds;
+    for (uint32_t seed = 1; seed <= seeds_per_level; ++seed) {
+      const uint32_t run_seed = seed * 104729u + static_cast<uint32_t>(level);
+      error_log.clear();
+      shutting_down = false;
+      try {
+        generate_dungeon(level, run_seed);
+      } catch (const RangeError& e) {
+        FAIL() << "level " << level << " seed " << run_seed << ": " << e.what();
+      }
+      ASSERT_EQ(broken_promise(), "") << "level " << level << " seed " << run_seed;
+      for (int i = 1; i <= areas.highest(); ++i) {
+        ++level_kinds[areas[i].kind];
+        if (areas[i].template_index > 0) ++placements[areas[i].template_index];
+      }
+    }
+    std::cout << "level " << level << ":";
+    for (int kind = 1; kind <= area_kind_count; ++kind) {
+      std::cout << " " << area_kind_names[kind] << " " << level_kinds[kind];
+      kinds[kind] += level_kinds[kind];
+    }
+    std::cout << "\n";
+  }
+  for (int kind = 1; kind <= area_kind_count; ++kind)
+    EXPECT_GT(kinds[kind], 0) << "no " << area_kind_names[kind] << " on any generated level";
+  for (int t = 1; t <= template_count(); ++t) {
+    std::cout << "  " << area_templates[t].name.str() << " " << placements[t] << "\n";
+    EXPECT_GT(placements[t], 0) << area_templates[t].name.str() << " is never placed";
+  }
+}
