@@ -11,6 +11,7 @@
 #include <string>
 
 #include "GAME_Dungeon.h"
+#include "Generation_Commands.h"
 #include "GAME_File.h"
 #include "GAME_Global.h"
 #include "GAME_Graphics.h"
@@ -20,14 +21,13 @@
 
 namespace {
 
+// Starts the engine on the build's data files as the window does; the error
+// log then goes to a scratch folder.
 bool load_shipped_data() {
   static const bool loaded = [] {
     setenv("DUNGEON_PROGRAM_FOLDER", BENCH_PROGRAM_FOLDER, 1);
     set_message_box_handler([](const std::string& text) { std::cerr << text << "\n"; });
-    start_engine();
-    create_graphics();
-    data_name = "Kavrel";
-    const bool ok = load_game_data() && load_tile_catalogue();
+    const bool ok = start_generator();
     const auto scratch = std::filesystem::temp_directory_path() / "dungeon_bench";
     std::filesystem::create_directories(scratch);
     program_folder = scratch.string() + "/";
@@ -39,26 +39,8 @@ bool load_shipped_data() {
 // The window's generation up to the finished dungeon.
 void generate_dungeon(int level_index, uint32_t seed) {
   rand_seed = seed;
-  current_level = level_table[level_index];
-  prepare_generation();
-  DungeonSettings& settings = current_level.dungeon;
-  const int natural = random_int(settings.natural_block_count) + 1;
-  settings.natural_wall = settings.natural_blocks[natural].wall;
-  settings.natural_floor = settings.natural_blocks[natural].floor;
-  const int built = random_int(settings.built_block_count) + 1;
-  settings.built_wall = settings.built_blocks[built].wall;
-  settings.built_floor = settings.built_blocks[built].floor;
-  const long long needed = std::llrint(0.3L * settings.dig_steps);
-  for (int attempt = 1; attempt <= 1000; ++attempt) {
-    dungeon.dig_step = 0;
-    create_dungeon(1);
-    for (int step = 1; step <= dungeon.dig_steps && mark_count() > 0 && !shutting_down; ++step) {
-      dungeon.dig_step += 1;
-      dig_dungeon(1);
-    }
-    if (first_pending_force_area() == 0 && dungeon.area_counter >= needed) break;
-  }
-  finalize_dungeon(1);
+  load_level(level_index);
+  build_level();
 }
 
 void BM_WholeDungeon(benchmark::State& state) {

@@ -1,5 +1,8 @@
 #include "Generation_Commands.h"
 
+#include <cmath>
+#include <string>
+
 #include "Cell_Raster.h"
 #include "GAME_Dice.h"
 #include "GAME_Dungeon.h"
@@ -54,21 +57,72 @@ void choose_block_themes() {
 
 }  // namespace
 
-bool build_level() {
-  choose_block_themes();
+long long acceptance_threshold(int dig_steps) { return std::llrint(0.3L * dig_steps); }
+
+namespace {
+// One attempt: a new dungeon and its dig steps. Returns the message of a
+// forced area left unbuilt (empty when none is pending).
+std::string dig_attempt(int depth) {
   dungeon.dig_step = 0;
-  create_dungeon(1);
+  current_level.creation_seed = static_cast<int32_t>(rand_seed);
+  create_dungeon(depth);
   for (int step = 1; step <= current_level.dungeon.dig_steps; ++step) {
     if (shutting_down || mark_count() == 0) break;
     ++dungeon.dig_step;
-    dig_dungeon(1);
+    dig_dungeon(depth);
   }
+  const int slot = first_pending_force_area();
+  if (slot == 0) return {};
+  const int code = dungeon.force_area[slot];
+  return format_text(
+      "Could not create all force areas on level-index %d with seed %d! Stuck on creating area "
+      "%d: %s.",
+      current_level.level_index, current_level.creation_seed, code,
+      area_code_name(code, 0).c_str());
+}
+
+// Strikes a forced area code that keeps failing from the current record's own list.
+void strike_force_area(int code) {
+  for (int slot = 1; slot <= 30; ++slot)
+    if (current_level.dungeon.force_area[slot] == code) current_level.dungeon.force_area[slot] = 0;
+}
+}  // namespace
+
+bool build_level() {
+  // Traced as the level set-up and creation it stands for, so an error-log
+  // entry shows the same call chain.
+  const int depth = trace_enter(trace_enter(1, trace_id::setup_level), trace_id::create_level);
+  choose_block_themes();
+  const long long needed = acceptance_threshold(current_level.dungeon.dig_steps);
+  bool accepted = false;
+  std::string message;
+  for (int attempt = 1; attempt <= 1000 && !accepted; ++attempt) {
+    const std::string forced = dig_attempt(depth);
+    if (shutting_down) return false;
+    if (!forced.empty()) {
+      message = forced;
+      if (attempt >= 900) strike_force_area(dungeon.force_area[first_pending_force_area()]);
+    } else {
+      accepted = dungeon.area_counter >= needed;
+    }
+  }
+  if (!accepted) {
+    report_error(depth, message, true);
+    return false;
+  }
+  finalize_dungeon(depth);
   if (shutting_down) return false;
-  finalize_dungeon(1);
+  if (dungeon.area_counter == 1) {
+    report_error(depth,
+                 format_text("Could not create level! (Level-index %d, seed %d)",
+                             current_level.level_index, current_level.creation_seed),
+                 true);
+    return false;
+  }
   stencil_layer.clear();
   dungeon.current_x = 0;
   dungeon.current_y = 0;
-  return !shutting_down;
+  return true;
 }
 
 bool generate_dungeon(int level) {

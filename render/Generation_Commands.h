@@ -22,11 +22,18 @@ int choose_level_index();
 // outside the table is a range error.
 void load_level(int level);
 
-// Builds the dungeon of the current level record with call depth 1: chooses
-// the natural and built block pairs, makes a new dungeon with up to
-// dig_steps dig steps (fewer when the marks run out), finalizes it and
-// clears the stencil and the current mark. False when the engine is
-// shutting down.
+// The least area_counter an attempt must reach: round(0.3 x dig_steps) in
+// extended precision, halves to even (so 95 gives 29, not 28).
+long long acceptance_threshold(int dig_steps);
+
+// Builds the dungeon of the current level record with call depth 1, as the
+// level creation does: chooses the natural and built block pairs once, then
+// makes attempts (create_dungeon and up to dig_steps dig steps each) until
+// one leaves no forced area pending and reaches acceptance_threshold, at
+// most 1000; from attempt 900 on a forced area that keeps failing is struck
+// from the current record. The accepted dungeon is finalized and the stencil
+// and the current mark are cleared. A level that cannot be built is a fatal
+// report. False when the engine is shutting down.
 bool build_level();
 
 // "Generate dungeon" without the window: level 0 draws the window's random

@@ -19,56 +19,12 @@
 #include "GAME_Map.h"
 #include "GAME_Reset.h"
 #include "map_text.h"
+#include "shipped_data.h"
 
 namespace {
 
 constexpr int generated_levels[] = {3, 4, 6, 8};
 constexpr uint32_t seeds_per_level = 200;
-
-// Starts the engine on the build's program folder and loads its data files
-// once; the error log then goes to a scratch folder.
-bool load_shipped_data() {
-  static const bool loaded = [] {
-    setenv("DUNGEON_PROGRAM_FOLDER", TEST_PROGRAM_FOLDER, 1);
-    set_message_box_handler([](const std::string& text) { std::cerr << text << "\n"; });
-    start_engine();
-    create_graphics();
-    data_name = "Kavrel";
-    const bool ok = load_game_data() && load_tile_catalogue();
-    const auto scratch = std::filesystem::temp_directory_path() / "dungeon_all_kinds";
-    std::filesystem::create_directories(scratch);
-    program_folder = scratch.string() + "/";
-    return ok;
-  }();
-  return loaded;
-}
-
-// A generation as the window runs it: the state reset, the level's block
-// themes, attempts until no forced area is pending and enough areas were
-// built, then finalization.
-void generate_dungeon(int level_index, uint32_t seed) {
-  rand_seed = seed;
-  current_level = level_table[level_index];
-  prepare_generation();
-  DungeonSettings& settings = current_level.dungeon;
-  const int natural = random_int(settings.natural_block_count) + 1;
-  settings.natural_wall = settings.natural_blocks[natural].wall;
-  settings.natural_floor = settings.natural_blocks[natural].floor;
-  const int built = random_int(settings.built_block_count) + 1;
-  settings.built_wall = settings.built_blocks[built].wall;
-  settings.built_floor = settings.built_blocks[built].floor;
-  const long long needed = std::llrint(0.3L * settings.dig_steps);
-  for (int attempt = 1; attempt <= 1000; ++attempt) {
-    dungeon.dig_step = 0;
-    create_dungeon(1);
-    for (int step = 1; step <= dungeon.dig_steps && mark_count() > 0 && !shutting_down; ++step) {
-      dungeon.dig_step += 1;
-      dig_dungeon(1);
-    }
-    if (first_pending_force_area() == 0 && dungeon.area_counter >= needed) break;
-  }
-  finalize_dungeon(1);
-}
 
 int orthogonal_walls(int x, int y) {
   int walls = 0;
@@ -116,7 +72,7 @@ std::string broken_promise() {
 }  // namespace
 
 TEST(AllKinds, EveryKindAndEveryTemplateAppearsOnTheGeneratedLevels) {
-  if (!load_shipped_data()) GTEST_SKIP() << "the game data files are not built";
+  if (!load_shipped_data("dungeon_all_kinds")) GTEST_SKIP() << "the game data files are not built";
   std::map<int, long> kinds;       // kind -> areas built
   std::map<int, long> placements;  // template -> areas built from it
   for (const int level : generated_levels) {
@@ -127,7 +83,7 @@ TEST(AllKinds, EveryKindAndEveryTemplateAppearsOnTheGeneratedLevels) {
       error_log.clear();
       shutting_down = false;
       try {
-        generate_dungeon(level, run_seed);
+        ASSERT_TRUE(generate_shipped_dungeon(level, run_seed));
       } catch (const RangeError& e) {
         FAIL() << "level " << level << " seed " << run_seed << ": " << e.what();
       }

@@ -24,54 +24,9 @@
 #include "GAME_Map.h"
 #include "GAME_Reset.h"
 #include "map_text.h"
+#include "shipped_data.h"
 
 namespace {
-
-// Starts the engine on the build's program folder and loads its data files
-// once, as the window does; afterwards the error log goes to a scratch
-// folder so that runs leave the build alone.
-bool load_shipped_data() {
-  static const bool loaded = [] {
-    setenv("DUNGEON_PROGRAM_FOLDER", TEST_PROGRAM_FOLDER, 1);
-    set_message_box_handler([](const std::string& text) { std::cerr << text << "\n"; });
-    start_engine();
-    create_graphics();
-    data_name = "Kavrel";
-    const bool ok = load_game_data() && load_tile_catalogue();
-    const auto scratch = std::filesystem::temp_directory_path() / "dungeon_invariants";
-    std::filesystem::create_directories(scratch);
-    program_folder = scratch.string() + "/";
-    return ok;
-  }();
-  return loaded;
-}
-
-// A generation as the window runs it, up to the finished dungeon: the state
-// reset, the level's block themes, attempts until no forced area is pending
-// and enough areas were built, and finalization.
-void generate_dungeon(int level_index, uint32_t seed) {
-  rand_seed = seed;
-  current_level = level_table[level_index];
-  prepare_generation();
-  DungeonSettings& settings = current_level.dungeon;
-  const int natural = random_int(settings.natural_block_count) + 1;
-  settings.natural_wall = settings.natural_blocks[natural].wall;
-  settings.natural_floor = settings.natural_blocks[natural].floor;
-  const int built = random_int(settings.built_block_count) + 1;
-  settings.built_wall = settings.built_blocks[built].wall;
-  settings.built_floor = settings.built_blocks[built].floor;
-  const long long needed = std::llrint(0.3L * settings.dig_steps);
-  for (int attempt = 1; attempt <= 1000; ++attempt) {
-    dungeon.dig_step = 0;
-    create_dungeon(1);
-    for (int step = 1; step <= dungeon.dig_steps && mark_count() > 0 && !shutting_down; ++step) {
-      dungeon.dig_step += 1;
-      dig_dungeon(1);
-    }
-    if (first_pending_force_area() == 0 && dungeon.area_counter >= needed) break;
-  }
-  finalize_dungeon(1);
-}
 
 // Areas whose floor cannot be walked to from area 1's floor through floor
 // cells (open doorways and doors; secret doors are walls until found).
@@ -164,14 +119,14 @@ class Invariants : public testing::TestWithParam<int> {};
 
 TEST_P(Invariants, EveryFinishedDungeonKeepsItsPromises) {
   const int level_index = GetParam();
-  if (!load_shipped_data()) GTEST_SKIP() << "the game data files are not built";
+  if (!load_shipped_data("dungeon_invariants")) GTEST_SKIP() << "the game data files are not built";
   if (level_table.highest() < level_index) GTEST_SKIP() << "no level " << level_index;
   LevelFigures figures;
   for (uint32_t seed = 1; seed <= 200; ++seed) {
     error_log.clear();
     shutting_down = false;
     try {
-      generate_dungeon(level_index, seed * 7919u);
+      ASSERT_TRUE(generate_shipped_dungeon(level_index, seed * 7919u));
     } catch (const RangeError& e) {
       FAIL() << "level " << level_index << " seed " << seed * 7919u << ": " << e.what();
     }
@@ -247,9 +202,9 @@ const char* const golden_excerpt = R"(######.......####.........####.#......#.*
 )";
 
 TEST(GoldenDungeon, FixedSeedGivesThePinnedFinishedMap) {
-  if (!load_shipped_data()) GTEST_SKIP() << "the game data files are not built";
+  if (!load_shipped_data("dungeon_invariants")) GTEST_SKIP() << "the game data files are not built";
   if (level_table.highest() < golden_level) GTEST_SKIP() << "no level " << golden_level;
-  generate_dungeon(golden_level, golden_seed);
+  ASSERT_TRUE(generate_shipped_dungeon(golden_level, golden_seed));
   const int c = map_size / 2;
   const std::string excerpt = map_text(c - 20, c - 10, c + 20, c + 10);
   if (std::getenv("DUNGEON_GOLDEN_PRINT") != nullptr)
