@@ -1,11 +1,11 @@
 #include "Cli_Generate.h"
 
-#include <cstdlib>
 #include <iostream>
 #include <string>
-#include <vector>
 
 #include "Ascii_Map.h"
+#include "Cli_Json.h"
+#include "Cli_Session.h"
 #include "Files.h"
 #include "GAME_Dice.h"
 #include "GAME_Global.h"
@@ -16,32 +16,6 @@
 #include "Map_View.h"
 
 namespace {
-
-// What the engine showed in message boxes, in order.
-std::vector<std::string> engine_messages;
-
-std::string one_line(const std::string& text) {
-  std::string line;
-  for (char c : text) {
-    const bool space = c == '\r' || c == '\n';
-    if (space && (line.empty() || line.back() == ' ')) continue;
-    line += space ? ' ' : c;
-  }
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  return line;
-}
-
-int fail(const std::string& reason) {
-  std::cerr << "dungeon-cli: " << one_line(reason) << "\n";
-  return 1;
-}
-
-// The engine's own messages when it showed any, else the fallback.
-std::string engine_reason(const std::string& fallback) {
-  std::string reason;
-  for (const std::string& message : engine_messages) reason += (reason.empty() ? "" : " ") + message;
-  return reason.empty() ? fallback : reason;
-}
 
 bool size_fits_map(int size) {
   for (int i = 0; i <= 4; ++i)
@@ -55,24 +29,40 @@ int area_total() {
   return total;
 }
 
-std::string as_folder(const std::string& folder) {
-  return folder.empty() || folder.back() == '/' ? folder : folder + "/";
+// The JSON file beside a PNG: its ".png" replaced by ".json" (appended when
+// the name has no ".png").
+std::string json_beside(const std::string& png) {
+  const std::string extension = ".png";
+  const bool has_extension = png.size() >= extension.size() && png.ends_with(extension);
+  return (has_extension ? png.substr(0, png.size() - extension.size()) : png) + ".json";
 }
 
-// Writes the current map as asked; returns the files written.
-std::string write_outputs(const GenerateOptions& options, const std::string& folder) {
-  std::string written;
+// Writes the current map as asked; returns the files written. map_seed is
+// the random seed the map was built from.
+std::string write_outputs(const GenerateOptions& options, const std::string& folder, uint32_t map_seed) {
+  std::string written, png;
+  auto note = [&written](const std::string& file) { written += (written.empty() ? "" : ", ") + file; };
   if (!options.png_file.empty()) {
     write_map_png(options.png_file, options.size);
-    written = options.png_file;
+    png = options.png_file;
+    note(png);
   }
   if (!options.ascii_file.empty()) {
     write_whole_file(options.ascii_file, ascii_map_text());
-    written += (written.empty() ? "" : ", ") + options.ascii_file;
+    note(options.ascii_file);
+  }
+  if (!options.json_file.empty()) {
+    write_whole_file(options.json_file, map_json_text(map_seed));
+    note(options.json_file);
   }
   if (written.empty()) {
-    written = export_map_into(folder, options.size);
-    if (written.empty()) throw FileWriteError("Could not create the folder \"" + folder + "\"");
+    png = export_map_into(folder, options.size);
+    if (png.empty()) throw FileWriteError("Could not create the folder \"" + folder + "\"");
+    note(png);
+  }
+  if (options.json_beside) {
+    write_whole_file(json_beside(png), map_json_text(map_seed));
+    note(json_beside(png));
   }
   return written;
 }
@@ -83,18 +73,20 @@ int generate_maps(const GenerateOptions& options) {
   rand_seed = seed;
   std::cout << "seed " << seed << "\n";
 
-  if (options.level != 0 &&
-      (options.level > level_table.highest() || level_table[options.level].level_map_size == 0))
+  if (options.level != 0 && !level_in_data(options.level))
     return fail(format_text("level %d is not in the game data", options.level));
   map_options = options.map;
   const std::string folder = options.folder.empty() ? export_folder() : as_folder(options.folder);
 
   for (int n = 1; n <= options.count; ++n) {
+    // rand_seed is the generator's whole state: "--seed map_seed" with the
+    // same --level rebuilds this map on its own.
+    const uint32_t map_seed = rand_seed;
     if (!generate_dungeon(options.level)) return fail(engine_reason("the dungeon could not be generated"));
     if (!size_fits_map(options.size))
       return fail(format_text("--size %d is neither an export size nor a multiple of the map size %d",
                               options.size, map_size));
-    const std::string written = write_outputs(options, folder);
+    const std::string written = write_outputs(options, folder, map_seed);
     std::cout << "map " << n << ": level " << int(current_level.level_index) << ", " << area_total()
               << " areas -> " << written << std::endl;
   }
@@ -104,25 +96,5 @@ int generate_maps(const GenerateOptions& options) {
 }  // namespace
 
 int run_generate(const GenerateOptions& options) {
-  if (!options.program_folder.empty())
-    setenv("DUNGEON_PROGRAM_FOLDER", as_folder(options.program_folder).c_str(), 1);
-  set_message_box_handler([](const std::string& text) { engine_messages.push_back(text); });
-  bool started = false;
-  int exit_code = 0;
-  try {
-    started = start_generator();
-    exit_code = started ? generate_maps(options) : fail(engine_reason("the game data could not be loaded"));
-  } catch (const std::exception& error) {
-    // A failed load shuts the engine down, which may fail in turn: the
-    // engine's message names the first cause.
-    exit_code = fail(engine_reason(error.what()));
-  }
-  if (started) {
-    try {
-      shut_down_engine(false);
-    } catch (const std::exception& error) {
-      if (exit_code == 0) exit_code = fail(error.what());
-    }
-  }
-  return exit_code;
+  return run_with_engine(options.program_folder, [&options] { return generate_maps(options); });
 }
