@@ -56,14 +56,19 @@ void fit_text_block(Picture& picture, int max_height, int margin, const std::str
   Font& font = picture.font;
   font.height = max_height;
   const int room_w = picture.width() - 2 * margin, room_h = picture.height() - 2 * margin;
+  // The block is centred on its last measurement: when the fitting ends at
+  // 8 pixels without a fit, that is the one made at 9 pixels. A max_height
+  // of 8 or less makes no measurement in the loop; the block is then
+  // measured once at that height.
+  bool measured = false;
+  TextSize block;
   while (std::abs(font.height) > 8 && std::abs(font.height) <= max_height) {
-    const TextSize size = measure_text_block(picture, text, spacing);
-    if (room_w >= size.width && room_h >= size.height) break;
+    block = measure_text_block(picture, text, spacing);
+    measured = true;
+    if (room_w >= block.width && room_h >= block.height) break;
     font.height += font.height > 0 ? -1 : 1;
   }
-  // Centred with the measurement of the height actually drawn, also when the
-  // fitting stopped at 8 pixels without a fit.
-  const TextSize block = measure_text_block(picture, text, spacing);
+  if (!measured) block = measure_text_block(picture, text, spacing);
 
   picture.brush.clear = true;
   int y = margin + (room_h - block.height) / 2;

@@ -27,7 +27,9 @@ TextSize measure_text_block(const Picture& picture, const std::string& text, flo
 
 // Draws the text centred on the picture inside margin, in the picture's font
 // name and colour, at the largest font height from max_height down to 8
-// pixels at which it fits (at 8 it is drawn even if it does not fit).
+// pixels at which it fits (at 8 it is drawn even if it does not fit). The
+// block is centred on the last height measured while fitting, so a text that
+// fits at no height is centred on its 9-pixel height and drawn at 8.
 void fit_text_block(Picture& picture, int max_height, int margin, const std::string& text, float spacing);
 
 // Shows text on the display picture (cleared to black first when asked) in

@@ -124,8 +124,27 @@ TEST_F(DisplayTest, LongTextShrinksToEightPixelsAndIsStillDrawn) {
   const Ink ink = ink_of(display_picture);
   ASSERT_FALSE(ink.empty());
   EXPECT_EQ(ink.left, 0) << "wider than the picture: drawn from before its left edge";
-  // Centred on its own height even though it does not fit.
+  // Centred on its height even though it does not fit.
   EXPECT_NEAR(ink.top + ink.bottom, 127, 8);
+}
+
+// Three lines too wide at every height: drawn at 8 pixels, centred on the
+// last measurement, made at 9 pixels: the first line's top is
+// 10 + (180 - 3 x 9) div 2 = 86, not 10 + (180 - 3 x 8) div 2 = 88.
+TEST(FitTextBlock, TextThatNeverFitsIsCentredOnItsNinePixelMeasurement) {
+  const std::string line(60, 'W');
+  const std::string text = line + "\r\n" + line + "\r\n" + line;
+  Picture fitted(200, 200);
+  fitted.font = Font{"Verdana", 20, Color{255, 255, 255}};
+  fit_text_block(fitted, 20, 10, text, 0.0f);
+  ASSERT_EQ(fitted.font.height, 8);
+
+  Picture expected(200, 200);
+  expected.font = Font{"Verdana", 8, Color{255, 255, 255}};
+  expected.brush.clear = true;
+  const int x = 10 + (180 - text_size(expected, line).width) / 2;
+  for (int k = 0; k < 3; ++k) draw_text(expected, x, 86 + 8 * k, line);
+  EXPECT_EQ(fitted.bytes(), expected.bytes());
 }
 
 TEST_F(DisplayTest, TextShrinksUntilItFits) {
