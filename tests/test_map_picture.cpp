@@ -454,6 +454,20 @@ TEST_F(MapPictureTest, GrainOnlyInTabletopStyles) {
   EXPECT_LE(draws, 96 + 32);
 }
 
+TEST_F(MapPictureTest, KavrelIgnoresFlavourWallsLineWallsAndGrain) {
+  paint_room();
+  map_options.style = style_kavrel;
+  map_options.grid = map_options.area_numbers = false;
+  render(40);
+  Picture plain;
+  plain.copy_pixels_from(target);
+  map_options.flavour_walls = map_options.line_walls = map_options.grain = true;
+  rand_seed = 5;
+  render(40);
+  EXPECT_EQ(target.bytes(), plain.bytes());
+  EXPECT_EQ(rand_seed, 5u);
+}
+
 // Replays the grain rules on four pixels with the same generator.
 TEST(Grain, DrawsPerPixelKindInRowOrder) {
   Picture picture(2, 2);
