@@ -94,7 +94,9 @@ Json area_entry(int number) {
   entry["box"] = {{"x1", area.x1}, {"y1", area.y1}, {"x2", area.x2}, {"y2", area.y2}};
   entry["centre"] = {{"x", area.centre_x}, {"y", area.centre_y}};
   entry["cells"] = area.cell_count;
-  entry["parent"] = area.parent_area;
+  // The first area grows from the seed mark, which the engine files under
+  // that area itself; a tool walking the tree of areas expects no parent.
+  entry["parent"] = area.parent_area == number ? 0 : area.parent_area;
   Json neighbours = Json::array();
   for (int slot = 1; slot <= 100 && area.neighbours[slot] != 0; ++slot)
     neighbours.push_back({{"area", area.neighbours[slot]},
@@ -125,19 +127,21 @@ const char* door_kind_name(int furniture_id) {
 }
 
 // A door or secret door: its kind, state, the axis of the passage it stands
-// in and the areas on its two sides (west and east, or north and south).
+// in and the areas on its two sides: west and east, or north and south;
+// 0 and 0 when it stands in no straight passage.
 Json door_entry(int x, int y) {
   const MapCell& cell = map_cells(x, y);
   const int axis = cell.furniture == furniture::door_secret ? is_secret_door(x, y, 0) : is_doorway(x, y, true, 0);
-  Json between = Json::array();
-  if (axis == 1) between = {map_cells(x - 1, y).area_index, map_cells(x + 1, y).area_index};
-  if (axis == 2) between = {map_cells(x, y - 1).area_index, map_cells(x, y + 1).area_index};
+  int first = 0, second = 0;
+  if (axis == 1) first = map_cells(x - 1, y).area_index, second = map_cells(x + 1, y).area_index;
+  if (axis == 2) first = map_cells(x, y - 1).area_index, second = map_cells(x, y + 1).area_index;
   return {{"x", x},
           {"y", y},
           {"kind", door_kind_name(cell.furniture)},
           {"state", cell.furniture_state == 1 ? "open" : "closed"},
           {"axis", axis == 1 ? "west-east" : axis == 2 ? "north-south" : "none"},
-          {"between", std::move(between)}};
+          {"first_area", first},
+          {"second_area", second}};
 }
 
 Json door_list() {

@@ -3,8 +3,9 @@
 #include <CLI/CLI.hpp>
 
 #include <cctype>
-#include <charconv>
 #include <iostream>
+
+#include "Number_List.h"
 
 int style_from_text(const std::string& text) {
   if (text.size() == 1 && text[0] >= '0' && text[0] <= '3') return text[0] - '0';
@@ -15,33 +16,6 @@ int style_from_text(const std::string& text) {
   for (int style = 0; style <= 3; ++style)
     if (lower(text) == lower(style_names[style])) return style;
   return -1;
-}
-
-bool parse_number_list(const std::string& text, uint32_t lowest, uint32_t highest,
-                       std::vector<uint32_t>& numbers) {
-  numbers.clear();
-  const char* at = text.data();
-  const char* const end = at + text.size();
-  // One number within lowest..highest at `at`, leaving `at` behind it.
-  auto number = [&](uint32_t& value) {
-    const auto [next, error] = std::from_chars(at, end, value);
-    if (error != std::errc() || value < lowest || value > highest) return false;
-    at = next;
-    return true;
-  };
-  while (true) {
-    uint32_t first = 0, last = 0;
-    if (!number(first)) return false;
-    last = first;
-    if (at != end && *at == '-') {
-      ++at;
-      if (!number(last) || last < first) return false;
-    }
-    if (last - first >= largest_catalogue - numbers.size()) return false;
-    for (uint64_t n = first; n <= last; ++n) numbers.push_back(static_cast<uint32_t>(n));
-    if (at == end) return true;
-    if (*at++ != ',') return false;
-  }
 }
 
 namespace {
@@ -129,9 +103,9 @@ bool parse_command_line(int argc, char** argv, CommandLine& command_line, int& e
     command_line.catalogue.levels.assign(numbers.begin(), numbers.end());
     if (!parse_number_list(seeds, 0, UINT32_MAX, command_line.catalogue.seeds))
       return refuse("--seeds \"" + seeds + "\" is not a list of seeds such as 1-10 (at most " +
-                    std::to_string(largest_catalogue) + ")");
-    if (command_line.catalogue.levels.size() * command_line.catalogue.seeds.size() > largest_catalogue)
-      return refuse("a catalogue lists at most " + std::to_string(largest_catalogue) + " maps");
+                    std::to_string(largest_number_list) + ")");
+    if (command_line.catalogue.levels.size() * command_line.catalogue.seeds.size() > largest_number_list)
+      return refuse("a catalogue lists at most " + std::to_string(largest_number_list) + " maps");
     return true;
   }
   command_line.command = Command::generate;

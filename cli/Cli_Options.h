@@ -2,7 +2,6 @@
 // and checked.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,19 +38,9 @@ struct CommandLine {
 
 // Largest picture side accepted, to keep a picture within a few hundred megabytes.
 inline constexpr int largest_picture_size = 8192;
-// Most maps one catalogue may list, so that a mistyped range fails at once.
-inline constexpr size_t largest_catalogue = 100000;
 
 // Parses the command line. Returns true and fills command_line for a
 // command to run; false with exit_code set when the program should end at
 // once: 0 after printing help, 2 after printing a one-line reason to stderr.
 bool parse_command_line(int argc, char** argv, CommandLine& command_line, int& exit_code);
 
-// A comma-separated list of numbers and ranges "A-B" (A <= B), each number
-// within lowest..highest, expanded in the order given: "1-3,7" gives 1, 2,
-// 3, 7. False for any other text or more than largest_catalogue numbers.
-bool parse_number_list(const std::string& text, uint32_t lowest, uint32_t highest,
-                       std::vector<uint32_t>& numbers);
-
-// A style name (any letter case) or digit 0..3; -1 when neither.
-int style_from_text(const std::string& text);

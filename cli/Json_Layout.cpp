@@ -14,37 +14,34 @@ bool is_flat(const Json& value) {
   return std::none_of(value.begin(), value.end(), [](const Json& member) { return member.is_structured(); });
 }
 
+// The value on one line: members separated by "," in arrays and ", " in objects.
+std::string one_line_text(const Json& value) {
+  if (!value.is_structured()) return scalar_text(value);
+  const bool object = value.is_object();
+  std::string text = object ? "{" : "[";
+  for (auto member = value.begin(); member != value.end(); ++member) {
+    if (member != value.begin()) text += object ? ", " : ",";
+    if (object) text += scalar_text(member.key()) + ": ";
+    text += one_line_text(*member);
+  }
+  return text + (object ? "}" : "]");
+}
+
 void write_value(const Json& value, int indent, std::string& text) {
-  if (!value.is_structured()) {
-    text += scalar_text(value);
+  if (!value.is_structured() || is_flat(value)) {
+    text += one_line_text(value);
     return;
   }
   const bool object = value.is_object();
-  const char* const open = object ? "{" : "[";
-  const char* const close = object ? "}" : "]";
-  if (value.empty() || is_flat(value)) {
-    text += open;
-    bool first = true;
-    for (auto member = value.begin(); member != value.end(); ++member) {
-      if (!first) text += object ? ", " : ",";
-      first = false;
-      if (object) text += scalar_text(member.key()) + ": ";
-      text += scalar_text(*member);
-    }
-    text += close;
-    return;
-  }
   const std::string inner(static_cast<size_t>(indent + 2), ' ');
-  text += open;
-  bool first = true;
+  text += object ? "{" : "[";
   for (auto member = value.begin(); member != value.end(); ++member) {
-    text += first ? "\n" : ",\n";
-    first = false;
+    text += member == value.begin() ? "\n" : ",\n";
     text += inner;
     if (object) text += scalar_text(member.key()) + ": ";
     write_value(*member, indent + 2, text);
   }
-  text += "\n" + std::string(static_cast<size_t>(indent), ' ') + close;
+  text += "\n" + std::string(static_cast<size_t>(indent), ' ') + (object ? "}" : "]");
 }
 
 }  // namespace

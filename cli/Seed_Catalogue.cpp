@@ -10,6 +10,7 @@
 #include "GAME_Level.h"
 #include "GAME_Map.h"
 #include "Generation_Commands.h"
+#include "Number_List.h"
 #include "Range_Check.h"
 
 namespace {
@@ -57,23 +58,6 @@ std::string catalogue_line(uint32_t seed) {
   char digest[17];
   std::snprintf(digest, sizeof digest, "%016" PRIx64, map_cell_digest());
   return line + format_text(" doors %d secret_doors %d digest ", doors, secret_doors) + digest;
-}
-
-std::string number_list_text(const std::vector<uint32_t>& numbers) {
-  std::string text;
-  for (size_t i = 0; i < numbers.size();) {
-    size_t end = i + 1;  // one past the run of consecutive numbers starting at i
-    while (end < numbers.size() && numbers[end - 1] != UINT32_MAX && numbers[end] == numbers[end - 1] + 1) ++end;
-    if (!text.empty()) text += ',';
-    if (end - i >= 3) {
-      text += std::to_string(numbers[i]) + "-" + std::to_string(numbers[end - 1]);
-      i = end;
-    } else {
-      text += std::to_string(numbers[i]);
-      ++i;
-    }
-  }
-  return text;
 }
 
 void write_seed_catalogue(const std::vector<int>& levels, const std::vector<uint32_t>& seeds, std::ostream& out) {

@@ -19,10 +19,6 @@ uint64_t map_cell_digest();
 // and of secret doors (11).
 std::string catalogue_line(uint32_t seed);
 
-// The numbers as the shortest list text: runs of three or more as "A-B",
-// e.g. 1, 2, 3, 4, 6, 8 as "1-4,6,8".
-std::string number_list_text(const std::vector<uint32_t>& numbers);
-
 // Writes the whole catalogue to out: comment lines starting with "#" that name the
 // command which reproduces it, then for every level (outer) and seed
 // (inner), in the order given, the line of the map that "dungeon-cli
