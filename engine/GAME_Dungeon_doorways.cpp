@@ -202,6 +202,8 @@ enum class WallWalk { blocked, ends_in_floor };
 
 // Walks along the wall line from (x, y) by `step` until it is blocked (map
 // edge, wall across the line, or three walls around) or ends in open floor.
+// Floors and walls are counted apart: a door is a floor that also counts
+// among the walls, so a wall may end in open floor beside a door.
 WallWalk walk_wall_line(int x, int y, Step step, Step across) {
   for (int px = x + step.dx, py = y + step.dy;; px += step.dx, py += step.dy) {
     if (!on_map(px, py, 0)) return WallWalk::blocked;
@@ -212,11 +214,8 @@ WallWalk walk_wall_line(int x, int y, Step step, Step across) {
     int walls = 0;
     for (int n = 1; n <= 8; ++n) {
       const int nx = px + neighbour_step[n].dx, ny = py + neighbour_step[n].dy;
-      if (is_wall_or_door(nx, ny)) {
-        if (++walls >= 3) return WallWalk::blocked;
-      } else if (is_floor(nx, ny, 0)) {
-        ++floors;
-      }
+      if (is_floor(nx, ny, 0)) ++floors;
+      if (is_wall_or_door(nx, ny) && ++walls >= 3) return WallWalk::blocked;
     }
     if (floors == 8) return WallWalk::ends_in_floor;
   }
@@ -244,7 +243,9 @@ bool is_doorway_spot(int x, int y) {
   const Step back{static_cast<int8_t>(-line.dx), static_cast<int8_t>(-line.dy)};
   for (const Step step : {line, back}) {
     if (walk_wall_line(x, y, step, across) == WallWalk::blocked) continue;
-    // The wall ends in open floor: a passage here is pointless.
+    // The wall ends in open floor: a passage here is pointless. A secret
+    // door taken out here also loses its difficulty, which marks a hidden
+    // secret door and would otherwise stay on a plain wall.
     if (get_furniture(x, y, 0) != 0) {
       const int kind = map_cells(x, y).area_kind;
       const int area = map_cells(x, y).area_index;

@@ -284,10 +284,15 @@ TEST(IsDoorwaySpot, WallThatEndsInOpenFloorIsNoSpotAndLosesItsDoor) {
 ##########)";
   std::string door_in_stub = hall;
   door_in_stub[1 + 3 * 11 + 2] = '+';
+  // A door diagonal to the open floor beyond the stub's end: the doorway
+  // cell is a floor too, so the wall still ends in open floor there.
+  std::string door_past_stub = hall;
+  door_past_stub[1 + 2 * 11 + 6] = '+';  // (7, 3)
   const Case cases[] = {
       {"straight wall between rooms", long_wall, {4, 3}, true, "##########\n"},
       {"stub of wall", hall, {3, 4}, false, "#.##.....#\n"},
       {"door in a stub of wall", door_in_stub, {3, 4}, false, "#.##.....#\n"},
+      {"stub ending in floor beside a door", door_past_stub, {3, 4}, false, "#.##.....#\n"},
       {"too many walls around", long_wall, {1, 3}, false, "##########\n"},
   };
   for (const Case& c : cases) {
