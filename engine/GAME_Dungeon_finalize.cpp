@@ -283,7 +283,10 @@ void secret_doors_to_orphan_corridors(int depth) {
 namespace {
 
 // Rock becomes natural wall, lone pillars become floor, and a door or secret
-// door that is not set in a wall is checked or taken out.
+// door that is not set in a wall is checked or taken out. A secret door
+// taken out here keeps its block (a wall unless it stood as a lone pillar)
+// but loses its difficulty, which marks a hidden secret door and would
+// otherwise stay on a plain cell.
 void fix_cell(int x, int y, int depth) {
   if (map_cells(x, y).block == 0) set_block(x, y, dungeon.natural_wall, 0, 0, false, depth);
   if (is_wall(x, y, 0)) {
@@ -295,12 +298,12 @@ void fix_cell(int x, int y, int depth) {
     if (lone) map_cells(x, y).block = narrow<uint8_t>(dominant_floor_block(x, y));
   }
   if (is_door(x, y, -1, 0) || holds_secret_door(x, y)) {
-    if (orthogonal_wall_count(x, y) > 1)
+    if (orthogonal_wall_count(x, y) > 1) {
       is_doorway_spot(x, y);
-    else if (holds_secret_door(x, y))
-      drop_secret_door(x, y);
-    else
+    } else {
       remove_furniture(x, y, true, 0);
+      map_cells(x, y).secret_difficulty = 0;
+    }
   }
 }
 
