@@ -103,13 +103,13 @@ bool create_corridor(int x, int y, int dir, int depth) {
   join_built_area(area_kind::corridor, x, y, dir, depth);
 
   // Both side corridors grow at once. The second mark was added after the
-  // first, so taking the first moves it one position down the list. The
-  // branches do not branch again: taking their marks sets
-  // current_from_kind to corridor.
+  // first, and its position is lowered by one only when the first branch
+  // was built; after a failed first branch the position names the mark
+  // that followed it (or none). The branches do not branch again: taking
+  // their marks sets current_from_kind to corridor.
   if (branch && branch1 >= 0 && branch2 >= 0) {
-    const bool took_first = branch1 < mark_count();
-    grow_branch(branch1, depth);
-    grow_branch(took_first ? branch2 - 1 : branch2, depth);
+    if (grow_branch(branch1, depth)) --branch2;
+    grow_branch(branch2, depth);
   }
   return true;
 }

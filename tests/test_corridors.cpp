@@ -201,24 +201,42 @@ TEST_F(Corridors, BranchingCorridorGrowsBothSideCorridorsAtOnce) {
   EXPECT_GT(branched, 10);
 }
 
-TEST_F(Corridors, SecondBranchStillGrowsWhenTheFirstFails) {
-  for (uint32_t seed = 1; seed <= 30; ++seed) {
-    SCOPED_TRACE(testing::Message() << "seed " << seed);
-    LevelRecord level = default_level_record();
-    level.dungeon.corridor_branch_chance = 100;
-    start(level);
-    // Dug floor three cells east of the corridor leaves no room eastward.
-    for (int y = 1; y <= map_side; ++y) set_block(36, y, built_floor, area_kind::room, 1, false, 0);
-    rand_seed = seed;
-    ASSERT_TRUE(create_corridor(32, 40, 1, 0));
-    const AreaRecord main = areas[2];
-    if (length_of(main) < 10) continue;
-    ASSERT_EQ(dungeon.area_counter, 4);
-    const AreaRecord& west = areas[3];
-    EXPECT_EQ((std::vector<int>{west.anchor_x, west.anchor_y, west.direction}),
-              (std::vector<int>{main.x1, main.y1 + 3, 4}));
-    EXPECT_EQ(find_mark(main.x2, main.y1 + 3), -1) << "the east mark was used up";
-  }
+// When the first branch fails, the second position is not lowered: it
+// then names the mark after the second branch mark, if there is one (the
+// first area's back mark), and the second branch mark stays pending.
+TEST_F(Corridors, FailedFirstBranchLeavesTheSecondPositionAsItWas) {
+  struct Case {
+    const char* name;
+    int area_counter;
+    int blocked_x;  // a column of dug floor three cells east of the corridor
+    bool back_corridor_grows;
+  };
+  const Case cases[] = {{"later area: no second branch", 2, 36, false},
+                        {"first area: the back mark grows instead", 1, 35, true}};
+  for (const Case& c : cases)
+    for (uint32_t seed = 1; seed <= 30; ++seed) {
+      SCOPED_TRACE(testing::Message() << c.name << ", seed " << seed);
+      LevelRecord level = default_level_record();
+      level.dungeon.corridor_branch_chance = 100;
+      start(level);
+      dungeon.area_counter = c.area_counter;
+      for (int y = 1; y <= map_side; ++y)
+        set_block(c.blocked_x, y, built_floor, area_kind::room, 1, false, 0);
+      rand_seed = seed;
+      ASSERT_TRUE(create_corridor(32, 40, 1, 0));
+      const AreaRecord main = areas[c.area_counter];
+      if (length_of(main) < 10) continue;
+      EXPECT_EQ(find_mark(main.x2, main.y1 + 3), -1) << "the east mark was used up";
+      EXPECT_GE(find_mark(main.x1, main.y1 + 3), 0) << "the west mark stays pending";
+      if (!c.back_corridor_grows) {
+        EXPECT_EQ(dungeon.area_counter, c.area_counter + 1);
+        continue;
+      }
+      ASSERT_EQ(dungeon.area_counter, c.area_counter + 2);
+      const AreaRecord& back = areas[c.area_counter + 1];
+      EXPECT_EQ((std::vector<int>{back.anchor_x, back.anchor_y, back.direction}),
+                (std::vector<int>{main.x1 + 1, main.y2, 3}));
+    }
 }
 
 TEST_F(Corridors, FirstCorridorIsCentredWithABackMarkAndDeadEndsAtBothEnds) {
