@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <limits>
 
 #include "GAME_Level.h"
 
@@ -71,10 +72,12 @@ int32_t dice_maximum(Dice d, int32_t being) {
 
 // Rolls until the result reaches floor. A floor at or above the maximum is
 // lowered to 0; when even 0 lies above the maximum (dice that can only roll
-// negative), no roll could reach it, so the first roll is taken.
+// negative), no roll could reach it and the rolls would never end, so the
+// first roll is taken.
 int32_t roll_dice_at_least(Dice d, int32_t floor) {
   const int32_t maximum = dice_maximum(d, 0);
-  if (floor >= maximum) floor = maximum < 0 ? maximum : 0;
+  if (floor >= maximum) floor = 0;
+  if (floor > maximum) floor = std::numeric_limits<int32_t>::min();
   int32_t result = roll_dice(d);
   while (result < floor) result = roll_dice(d);
   return result;

@@ -297,10 +297,26 @@ TEST_F(DiceTest, RollAtLeastRerollsUntilTheFloor) {
     rand_seed = seed;
     ASSERT_GE(roll_dice_at_least(low, 10), 0) << seed;
   }
-  // Dice that can only roll below 0 cannot reach that floor: the first roll stands.
+  // Dice that can only roll below 0 cannot reach that floor: the first roll
+  // stands, whatever it shows.
   rand_seed = 7;
   EXPECT_EQ(roll_dice_at_least(constant_dice(-5), 3), -5);
   EXPECT_EQ(draws_between(7, rand_seed), 0);
+  const Dice negative = parse_dice("1d4-10");
+  for (const int floor : {-20, -6, 0, 3}) {
+    for (uint32_t seed = 0; seed < 50; ++seed) {
+      int draws = 0;
+      const int32_t first = roll_from(seed, negative, &draws);
+      rand_seed = seed;
+      ASSERT_EQ(roll_dice_at_least(negative, floor), first) << "floor " << floor << " seed " << seed;
+      ASSERT_EQ(draws_between(seed, rand_seed), 1) << "floor " << floor << " seed " << seed;
+    }
+  }
+  // A reachable floor still rerolls, even for dice that roll only below 0.
+  for (uint32_t seed = 0; seed < 50; ++seed) {
+    rand_seed = seed;
+    ASSERT_GE(roll_dice_at_least(negative, -7), -7) << seed;
+  }
 }
 
 TEST_F(DiceTest, ConstantDiceHoldsOnlyTheBonus) {
