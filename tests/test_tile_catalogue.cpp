@@ -151,6 +151,29 @@ TEST_F(TileCatalogueTest, LoadsTheTablesAndCountsThePictures) {
   release_graphics();  // a second release finds nothing
 }
 
+// Word 54 is also furniture's fourth picture group, so moving it moves the
+// chest pictures of that group; the sheet has rectangles to spare.
+TEST_F(TileCatalogueTest, LightStepsAreMadeForEveryVariantOfFurniture61) {
+  const struct {
+    const char* what;
+    TileRecord light;
+    uint16_t list4_offset;
+  } cases[] = {
+      {"pictures of its own", {1, 2, 1, 1, 0, 0}, 36},
+      {"pictures past the end of list 2", {0, 3, 1, 1, 1, 0}, 100},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    CatalogueImage image;
+    image.tables[furniture_tile_table][61 - 1] = c.light;
+    image.header.words[tile_list4_offset_word] = c.list4_offset;
+    image.rects.resize(200, SheetRect{0, 0, 32, 32});
+    write_catalogue(image);
+    ASSERT_TRUE(load_tile_catalogue());
+    EXPECT_EQ(image_list_size[4], 10 * c.light.variant_count);
+  }
+}
+
 TEST_F(TileCatalogueTest, MissingFileNamesTheMissingFile) {
   expect_refused("Missing file \"" + info_name() + "\"! Shutting down.");
   write(info_name(), CatalogueImage().bytes());
