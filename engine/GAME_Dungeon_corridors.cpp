@@ -7,8 +7,10 @@
 
 namespace {
 
+// A plain door or a secret door; locked and cell doors do not count here.
 bool holds_door(int x, int y) {
-  return is_door(x, y, -1, 0) || get_furniture(x, y, 0) == furniture::door_secret;
+  const int f = get_furniture(x, y, 0);
+  return f == furniture::door || f == furniture::door_secret;
 }
 
 bool blocks_opening(int x, int y) { return is_impenetrable_wall(x, y, 0) || holds_door(x, y); }

@@ -299,13 +299,14 @@ TEST(FarEndCell, TakesTheCellPastTheCornerOnTheFarSide) {
 
 TEST(DeadendToFloor, OpensThroughAtMostTwoWalls) {
   // A corridor (area 1) ends in the wall at (7, 5), facing east; area 2
-  // lies beyond.
+  // lies beyond. Only plain and secret doors stop the opening.
   struct Case {
     const char* name;
     const char* row;
     const char* areas_row;
     bool expected;
     const char* after;
+    int door_beyond = 0;  // furniture put on (8, 5), 0: as painted
   };
   const Case cases[] = {
       {"floor right beyond", "..#..", "11122", true, "....."},
@@ -313,6 +314,9 @@ TEST(DeadendToFloor, OpensThroughAtMostTwoWalls) {
       {"two more walls", "..###.", "111222", false, "..###."},
       {"a door beyond", "..#+.", "11122", false, "..#+."},
       {"a door at the end", "..+..", "11122", false, "..+.."},
+      {"a secret door beyond", "..#S.", "11122", false, "..#S."},
+      {"a locked door beyond", "..#..", "11122", true, "...+.", furniture::door_locked},
+      {"a cell door beyond", "..#..", "11122", true, "...+.", furniture::door_cell},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -320,6 +324,7 @@ TEST(DeadendToFloor, OpensThroughAtMostTwoWalls) {
     dungeon.built_floor = built_floor;
     paint_map_text(5, 5, c.row, {built_wall, 60, area_kind::corridor, 0});
     paint_area_text(5, 5, c.areas_row, area_kind::corridor);
+    if (c.door_beyond != 0) add_furniture(8, 5, c.door_beyond, 0);
     EXPECT_EQ(deadend_to_floor(7, 5, 2, 0), c.expected);
     EXPECT_EQ(map_text(5, 5, 4 + static_cast<int>(std::strlen(c.row)), 5), std::string(c.after) + "\n");
     if (c.expected) {
