@@ -19,8 +19,6 @@ CheckedTable<uint16_t> text_deck;
 
 namespace {
 
-inline constexpr uint16_t setup_avatars_trace_id = 74;  // "GAME_Avatar, setup_avatars"
-
 struct ByteRange {
   size_t offset, length;
 };
@@ -184,7 +182,7 @@ bool load_avatars() {
   return true;
 }
 
-void setup_avatars(int depth) { trace_enter(depth, setup_avatars_trace_id); }
+void setup_avatars(int depth) { trace_enter(depth, trace_id::setup_avatars); }
 
 // ---- The reset ----------------------------------------------------------------
 
