@@ -257,6 +257,62 @@ TEST_F(DigStep, ForcedMarksAreTakenBeforeRandomOnes) {
   EXPECT_EQ(forced_mark_count(), 0);
 }
 
+// The free choice draws r in 1..total over the allowed kinds only: with a
+// room of weight 1 and a circular area of weight 3, r = 1 builds the room.
+// The corridor at its maximum must add nothing to the ranges.
+TEST_F(DigStep, TheFreeChoiceBuildsTheKindWhoseRangeHoldsTheDraw) {
+  bool saw_room = false, saw_circular = false;
+  for (uint32_t seed = 1; seed <= 12; ++seed) {
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    LevelRecord level = level_without_chances();
+    level.dungeon.area_chance[area_kind::corridor] = 50;
+    level.dungeon.area_max[area_kind::corridor] = 1;
+    level.dungeon.area_chance[area_kind::room] = 1;
+    level.dungeon.area_chance[area_kind::circular] = 3;
+    start_with_mark(level, {32, 32, 1, 0, 0, 0, 0});
+    dungeon.area_count[area_kind::corridor] = 1;
+    rand_seed = seed_after(seed, 1);  // after the mark choice
+    const bool room = 1 + random_int(4) == 1;
+    rand_seed = seed;
+    dig_dungeon(0);
+    ASSERT_EQ(dungeon.area_counter, 2) << "the picked kind fits on the empty map";
+    EXPECT_EQ(areas[1].kind, room ? area_kind::room : area_kind::circular);
+    (room ? saw_room : saw_circular) = true;
+  }
+  EXPECT_TRUE(saw_room && saw_circular) << "the seeds must reach both ranges";
+}
+
+struct ForcedCase {
+  std::string name;
+  int mark_force_kind;
+  int slot_kind;  // in slot 3
+  int room_chance;
+  int built_kind;
+  int pending_slot;  // first_pending_force_area afterwards
+};
+
+// Which forced kind a step builds and which slot it clears.
+TEST_F(DigStep, ForcedKindsAndTheirSlots) {
+  const ForcedCase cases[] = {
+      {"a pending slot is built and cleared", 0, area_kind::circular, 0, area_kind::circular, 0},
+      {"the mark's own kind leaves the slots pending", area_kind::room, area_kind::circular, 0,
+       area_kind::room, 3},
+      {"an unbuildable slot stays and the free choice builds", 0, area_kind::vault, 10,
+       area_kind::room, 3},
+  };
+  for (const ForcedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    LevelRecord level = level_without_chances();
+    level.dungeon.area_chance[area_kind::room] = narrow<uint8_t>(c.room_chance);
+    level.dungeon.force_area[3] = narrow<uint16_t>(c.slot_kind);
+    start_with_mark(level, {32, 32, 1, 0, c.mark_force_kind, 0, 0});
+    dig_dungeon(0);
+    ASSERT_EQ(dungeon.area_counter, 2);
+    EXPECT_EQ(areas[1].kind, c.built_kind);
+    EXPECT_EQ(first_pending_force_area(), c.pending_slot);
+  }
+}
+
 TEST_F(DigStep, TheFirstAreasExtremeMarksComeBeforeAnyOther) {
   install_level(level_without_chances());
   reset_dungeon_state();
