@@ -31,9 +31,9 @@ bool further_out(const ExtremeEntry& entry, int x, int y, int dir) {
 }
 
 // Keeps the outermost mark per direction: an empty entry takes any mark,
-// an occupied one only a mark strictly further out.
+// an occupied one only a mark strictly further out. The table has one entry
+// per direction 1..4; any other direction is a range error.
 void offer_extreme_mark(int x, int y, int dir) {
-  if (dir < 1 || dir > 4) return;
   ExtremeEntry& entry = extreme_marks[dir];
   if (entry.x == 0 || further_out(entry, x, y, dir))
     entry = {narrow<int16_t>(x), narrow<int16_t>(y)};

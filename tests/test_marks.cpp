@@ -184,6 +184,11 @@ TEST_F(Marks, ExtremeTableKeepsTheOutermostMarkPerDirection) {
   EXPECT_EQ(find_mark(21, 8), -1);
 }
 
+TEST_F(Marks, AMarkOfTheFirstDigStepWithoutADirectionIsARangeError) {
+  dungeon.dig_step = 1;
+  EXPECT_THROW(add_mark(20, 10, 0, 2, 0, 0, 0), RangeError);
+}
+
 TEST_F(Marks, ExtremeMarksAreCollectedOnlyDuringTheFirstDigStep) {
   dungeon.dig_step = 2;
   add_mark(20, 10, 1, 2, 0, 0, 0);
