@@ -68,7 +68,8 @@ struct DigRules {
   bool hallway;   // refuse sealed targets and, mostly, areas already joined to ours
 };
 
-// Whether the floor cell p, reached by the dig, is an acceptable target.
+// Whether the floor cell p, reached by the dig, is an acceptable target. A
+// floor of no area reads the blank slot 0 of the areas table and is joined.
 bool accepts_target(Point p, int dir, int own_area, const DigRules& rules) {
   if (holds_furniture(p)) return false;
   const int target = area_at(p);
@@ -77,7 +78,6 @@ bool accepts_target(Point p, int dir, int own_area, const DigRules& rules) {
       const Point n = p + s;
       if (!is_floor(n.x, n.y, 0) || area_at(n) != target || holds_furniture(n)) return false;
     }
-  if (!is_area(target)) return false;
   if (rules.hallway && areas[target].template_flag != 0) return false;
   if (target == own_area) return false;
   if (rules.hallway && are_neighbours(own_area, target) && random_percent() <= 75) return false;
@@ -86,6 +86,8 @@ bool accepts_target(Point p, int dir, int own_area, const DigRules& rules) {
 
 // Whether the wall cell p may be dug through: it and its sideways
 // neighbours are plain rock or walls (for a wide dig with walls beyond).
+// A sideways neighbour off the map refuses the dig, so that carving never
+// writes outside the map (which would be a fatal coordinate error).
 bool can_dig_through(Point p, int dir, const DigRules& rules) {
   if (impenetrable(p) || holds_furniture(p)) return false;
   for (const Step s : side_step[dir]) {
@@ -111,12 +113,16 @@ int dig_length(Point end, int dir, int own_area, const DigRules& rules) {
   return 0;
 }
 
+// set_block for a cell beside the dig, skipped off the map: the cells beside
+// the end itself are not checked by the walk and may lie past the edge.
 void set_on_map(Point p, int block, int kind, int area, int depth) {
   if (on_map(p.x, p.y, 0)) set_block(p.x, p.y, block, kind, area, false, depth);
 }
 
 // Shrinks or grows area's box to its cells, searched within its old box
-// grown by margin on every side; the cell count becomes the box's size.
+// grown by margin on every side and clipped to the map (storage past the
+// active square may still hold an earlier, larger level's cells); the cell
+// count becomes the box's size.
 void refit_area(int area, int margin) {
   if (!is_area(area)) return;
   AreaRecord& record = areas[area];

@@ -276,6 +276,7 @@ TEST(ContinueVaultDeadend, JoinsSealedAndConnectedAreasButNotItself) {
        true},
       {"target of 25 cells", [] { areas[room_area].cell_count = 25; }, false},
       {"target is the template itself", room_belongs_to_template, false},
+      {"target floor of no area", [] { map_cells(20, 14).area_index = 0; }, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
