@@ -276,7 +276,10 @@ bool create_special(int x, int y, int dir, int category, int kind, int depth) {
                depth);
   AreaRecord& record = areas[area];
   record.trim_state = plain_exits;
-  // Without a zone 1 the label goes to the middle of the box.
+  // The areas table leaves the centre of a special or vault to this builder,
+  // which takes zone 1. A template without zone 1 would keep the centre
+  // (0, 0), off the map, where its label and every reader of the centre
+  // cell would land; it gets the middle of its box instead.
   record.centre_x = box.x1 + box.width / 2;
   record.centre_y = box.y1 + box.height / 2;
   set_template_zones(tpl, area, o);
