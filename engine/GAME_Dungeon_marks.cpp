@@ -103,15 +103,15 @@ Mark take_failed_mark(int position) { return take_from(failed_marks, position); 
 // that finds at least one entry uses up one unit of the extreme count, even
 // when the entry's mark has been taken meanwhile (the entry then stays).
 Mark take_extreme_mark() {
-  int candidates[4];
+  CheckedArray<int, 1, 4> candidates{};
   int count = 0;
   for (int dir = 1; dir <= 4; ++dir)
-    if (extreme_marks[dir].x > 0) candidates[count++] = dir;
+    if (extreme_marks[dir].x > 0) candidates[++count] = dir;
   if (count == 0) {
     extreme_count = 0;
     return Mark{};
   }
-  const int dir = candidates[random_int(count)];
+  const int dir = candidates[1 + random_int(count)];
   ExtremeEntry& entry = extreme_marks[dir];
   Mark mark{};
   const int position = find_mark(entry.x, entry.y);
