@@ -23,6 +23,9 @@ int kind_of_template(int template_index) {
                                                                        : area_kind::vault;
 }
 
+// Clears count slots from first on. A count expression whose maximum
+// reaches past slot 30 clears up to the last slot instead of indexing
+// beyond the list.
 void clear_force_slots(int first, int count) {
   for (int s = first; s <= std::min(first + count - 1, 30); ++s) dungeon.force_area[s] = 0;
 }
