@@ -349,3 +349,28 @@ TEST(TerminateHallways, SkipsEndsWithoutWallsBesideThem) {
   EXPECT_EQ(scene(), before);
   EXPECT_EQ(hallway_end_layer(20, 20), 1);
 }
+
+// With the way straight ahead refused (a table on the target floor), the
+// hallway is continued narrow from the cell beside the end on its first
+// sideways side, for a north end the west one.
+TEST(TerminateHallways, FallsBackOnANarrowDigBesideTheEnd) {
+  paint_hallway_and_room(hallway_picture, 18);
+  map_cells(20, 14).furniture = 26;
+  hallway_end_layer(20, 20) = 1;
+  terminate_hallways(false, 0);
+  EXPECT_EQ(scene(),
+            "###########\n"
+            "#.........#\n"
+            "#.........#\n"
+            "#.........#\n"
+            "#....*....#\n"
+            "####.######\n"
+            "   #.#     \n"
+            "   #.#     \n"
+            "   #.#     \n"
+            "   #.#     \n"
+            "   #.###   \n"
+            "   #...#   \n"
+            "   #...#   \n");
+  EXPECT_EQ(hallway_end_layer(20, 20), 0);
+}
