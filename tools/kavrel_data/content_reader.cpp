@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "location_spec_reader.h"
+#include "location_reader.h"
 #include "source_error.h"
 #include "toml_fields.h"
 

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "GAME_Map.h"
-#include "location_spec_reader.h"
+#include "location_reader.h"
 #include "toml_fields.h"
 
 std::vector<PortalRecord> read_portals(std::string_view text, const std::string& file,

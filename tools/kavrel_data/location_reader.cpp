@@ -1,4 +1,4 @@
-#include "location_spec_reader.h"
+#include "location_reader.h"
 
 #include <array>
 
