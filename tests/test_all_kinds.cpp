@@ -19,6 +19,7 @@
 #include "GAME_Map.h"
 #include "GAME_Reset.h"
 #include "map_text.h"
+#include "finished_map.h"
 #include "shipped_data.h"
 
 namespace {
@@ -26,31 +27,10 @@ namespace {
 constexpr int generated_levels[] = {3, 4, 6, 8};
 constexpr uint32_t seeds_per_level = 200;
 
-int orthogonal_walls(int x, int y) {
-  int walls = 0;
-  for (int d = 1; d <= 4; ++d)
-    if (is_wall(x + direction_step[d].dx, y + direction_step[d].dy, 0)) ++walls;
-  return walls;
-}
-
-// What a finished map must satisfy; empty when it does.
+// What a finished map must satisfy, with the template areas agreeing with
+// their templates; empty when it does.
 std::string broken_promise() {
-  for (int x = 1; x <= map_size; ++x)
-    for (int y = 1; y <= map_size; ++y) {
-      const MapCell& cell = map_cells(x, y);
-      const std::string where = " at (" + std::to_string(x) + "," + std::to_string(y) + ")\n" +
-                                map_text(x - 3, y - 3, x + 3, y + 3);
-      if (cell.block == 0) return "rock left" + where;
-      if (cell.area_index > areas.highest()) return "cell of an unregistered area" + where;
-      if (cell.furniture >= furniture::door && cell.furniture <= furniture::door_secret &&
-          orthogonal_walls(x, y) < 2)
-        return "door without two walls" + where;
-      if ((cell.secret_difficulty != 0) != (cell.furniture == furniture::door_secret))
-        return "secret difficulty without secret door" + where;
-    }
-  if (areas.highest() != dungeon.area_counter - 1) return "areas table longer than area_counter";
-  if (mark_count() != 0 || failed_mark_count() != 0) return "marks left";
-  if (dungeon.marks_closed != 0) return "marks still closed";
+  if (std::string problem = finished_map_problem(); !problem.empty()) return problem;
   for (int i = 1; i <= areas.highest(); ++i) {
     const AreaRecord& a = areas[i];
     if (a.kind != area_kind::special && a.kind != area_kind::vault) continue;
@@ -65,7 +45,6 @@ std::string broken_promise() {
     if (!named_special && a.kind == area_kind::special)
       return "vault template " + tpl.name.str() + " built as a special";
   }
-  if (!error_log.empty()) return "error reported: " + error_log.front();
   return "";
 }
 

@@ -1,8 +1,6 @@
 // dungeon-cli, run as a program: option errors, missing data, failed
 // writes, and maps reproduced bit for bit from a seed.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,61 +8,25 @@
 #include <string>
 #include <vector>
 
+#include "cli_run.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string program = std::string(TEST_PROGRAM_FOLDER) + "dungeon-cli";
 
-struct CliRun {
-  int exit_code = -1;
-  std::string out, err;
-};
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(fs::exists(program)) << program << " is not built";
-    folder = fs::temp_directory_path() / ("cli_test_" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder / "program");
-    const fs::path data = fs::path(TEST_PROGRAM_FOLDER) / "Data";
-    if (fs::exists(data)) fs::copy(data, folder / "program" / "Data");
-  }
-  void TearDown() override { fs::remove_all(folder); }
+  void SetUp() override { ASSERT_TRUE(fs::exists(program)) << program << " is not built"; }
 
-  // Runs dungeon-cli with the arguments (a shell word list) and the test's
-  // own program folder.
-  CliRun run(const std::string& arguments, bool own_program_folder = true) {
-    const std::string out = (folder / "out.txt").string(), err = (folder / "err.txt").string();
-    std::string command = "'" + program + "' " + arguments;
-    if (own_program_folder) command += " --program-folder '" + (folder / "program").string() + "'";
-    const int status = std::system((command + " >'" + out + "' 2>'" + err + "'").c_str());
-    CliRun result;
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = read_file(out);
-    result.err = read_file(err);
-    return result;
-  }
-  bool have_data() const { return fs::exists(folder / "program" / "Data" / "Kavrel.kvd"); }
-  std::string path(const std::string& name) const { return (folder / name).string(); }
+  // Runs dungeon-cli with the arguments and the test's own program folder.
+  CliRun run(const std::string& arguments) const { return scratch.run(arguments); }
+  bool have_data() const { return scratch.ready(); }
+  std::string path(const std::string& name) const { return scratch.path(name); }
 
-  fs::path folder;
+  CliScratch scratch{"cli_test"};
 };
-
-// One line on stderr, starting with the program's name.
-void expect_one_line_reason(const CliRun& run, const std::string& part) {
-  EXPECT_EQ(run.err.rfind("dungeon-cli: ", 0), 0u) << run.err;
-  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
-  EXPECT_NE(run.err.find(part), std::string::npos) << run.err;
-}
 
 TEST_F(CliTest, BadOptionsExitWithTwoAndOneLine) {
   const struct {
@@ -98,7 +60,7 @@ TEST_F(CliTest, HelpExitsWithZero) {
 }
 
 TEST_F(CliTest, MissingDataFileIsOneLineAndExitOne) {
-  fs::remove_all(folder / "program" / "Data");
+  fs::remove_all(path("program/Data"));
   const CliRun result = run("generate --seed 1 --png '" + path("m.png") + "'");
   EXPECT_EQ(result.exit_code, 1);
   expect_one_line_reason(result, "Kavrel.kvd");
@@ -136,15 +98,15 @@ TEST_F(CliTest, SameSeedSameFilesOtherSeedOtherMap) {
                            "' --ascii '" + path(name + ".txt") + "'");
     EXPECT_EQ(result.exit_code, 0) << result.err;
     EXPECT_EQ(result.out.rfind("seed " + seed + "\n", 0), 0u) << result.out;
-    return read_file(path(name + ".png"));
+    return read_text_file(path(name + ".png"));
   };
   const std::string first = generate("4711", "a");
   const std::string again = generate("4711", "b");
   const std::string other = generate("4712", "c");
   ASSERT_FALSE(first.empty());
   EXPECT_EQ(first, again);
-  EXPECT_EQ(read_file(path("a.txt")), read_file(path("b.txt")));
-  EXPECT_NE(read_file(path("a.txt")), read_file(path("c.txt"))) << "a different seed gives a different map";
+  EXPECT_EQ(read_text_file(path("a.txt")), read_text_file(path("b.txt")));
+  EXPECT_NE(read_text_file(path("a.txt")), read_text_file(path("c.txt"))) << "a different seed gives a different map";
   EXPECT_NE(first, other);
 }
 
@@ -152,7 +114,7 @@ TEST_F(CliTest, TextPictureHasOneCharacterPerCell) {
   if (!have_data()) GTEST_SKIP() << "no game data built";
   const CliRun result = run("generate --seed 9 --level 3 --ascii '" + path("m.txt") + "'");
   ASSERT_EQ(result.exit_code, 0) << result.err;
-  std::istringstream text(read_file(path("m.txt")));
+  std::istringstream text(read_text_file(path("m.txt")));
   std::vector<std::string> rows;
   for (std::string row; std::getline(text, row);) rows.push_back(row);
   ASSERT_FALSE(rows.empty());

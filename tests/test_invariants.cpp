@@ -24,6 +24,7 @@
 #include "GAME_Map.h"
 #include "GAME_Reset.h"
 #include "map_text.h"
+#include "finished_map.h"
 #include "shipped_data.h"
 
 namespace {
@@ -51,35 +52,6 @@ int unreachable_areas() {
   for (int i = 1; i <= areas.highest(); ++i)
     if (!reached[static_cast<size_t>(i)]) ++count;
   return count;
-}
-
-int orthogonal_walls(int x, int y) {
-  int walls = 0;
-  for (int d = 1; d <= 4; ++d)
-    if (is_wall(x + direction_step[d].dx, y + direction_step[d].dy, 0)) ++walls;
-  return walls;
-}
-
-// Every property a finished map must have; empty when all hold.
-std::string broken_invariant() {
-  for (int x = 1; x <= map_size; ++x)
-    for (int y = 1; y <= map_size; ++y) {
-      const MapCell& cell = map_cells(x, y);
-      const std::string where = " at (" + std::to_string(x) + "," + std::to_string(y) + ")\n" +
-                                map_text(x - 3, y - 3, x + 3, y + 3);
-      if (cell.block == 0) return "rock left" + where;
-      if (cell.furniture >= furniture::door && cell.furniture <= furniture::door_secret &&
-          orthogonal_walls(x, y) < 2)
-        return "door without two walls" + where;
-      if ((cell.secret_difficulty != 0) != (cell.furniture == furniture::door_secret))
-        return "secret difficulty without secret door" + where;
-    }
-  if (areas.highest() != dungeon.area_counter - 1)
-    return "areas table holds " + std::to_string(areas.highest() + 1) + " entries, area_counter " +
-           std::to_string(dungeon.area_counter);
-  if (mark_count() != 0 || failed_mark_count() != 0) return "marks left";
-  if (!error_log.empty()) return "error reported: " + error_log.front();
-  return "";
 }
 
 // The neighbour fields of every area as the exit calculation leaves them.
@@ -130,7 +102,7 @@ TEST_P(Invariants, EveryFinishedDungeonKeepsItsPromises) {
     } catch (const RangeError& e) {
       FAIL() << "level " << level_index << " seed " << seed * 7919u << ": " << e.what();
     }
-    const std::string broken = broken_invariant();
+    const std::string broken = finished_map_problem();
     ASSERT_EQ(broken, "") << "level " << level_index << " seed " << seed * 7919u;
     ASSERT_TRUE(exit_passes_agree()) << "level " << level_index << " seed " << seed * 7919u;
     const int unreachable = unreachable_areas();

@@ -1,5 +1,7 @@
 #include "cli_run.h"
 
+#include <gtest/gtest.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,4 +47,10 @@ CliRun CliScratch::run(const std::string& arguments) const {
   result.out = read_text_file(out);
   result.err = read_text_file(err);
   return result;
+}
+
+void expect_one_line_reason(const CliRun& run, const std::string& part) {
+  EXPECT_EQ(run.err.rfind("dungeon-cli: ", 0), 0u) << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  EXPECT_NE(run.err.find(part), std::string::npos) << run.err;
 }

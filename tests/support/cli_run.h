@@ -34,3 +34,7 @@ class CliScratch {
  private:
   std::filesystem::path folder_;
 };
+
+// Expects the run's stderr to be one line that starts with the program's
+// name and contains part.
+void expect_one_line_reason(const CliRun& run, const std::string& part);
