@@ -18,7 +18,6 @@ const CheckedArray<CheckedArray<Step, 1, 4>, 1, 4> widening_cells = {{
 }};
 const CheckedArray<Step, 1, 4> diagonal_steps = {{{1, -1}, {1, 1}, {-1, 1}, {-1, -1}}};
 
-bool is_natural_kind(int kind) { return kind == area_kind::tunnel || kind == area_kind::cave; }
 bool is_template_kind(int kind) { return kind == area_kind::special || kind == area_kind::vault; }
 
 Point side_cell(int x, int y, int dir, int side) {

@@ -12,8 +12,6 @@
 
 namespace {
 
-bool is_natural_kind(int kind) { return kind == area_kind::tunnel || kind == area_kind::cave; }
-
 int orthogonal_wall_count(int x, int y) {
   int walls = 0;
   for (int d = 1; d <= 4; ++d)

@@ -176,6 +176,8 @@ namespace area_kind {
 inline constexpr int corridor = 1, room = 2, circular = 3, ellipse = 4, polygon = 5,
                      tunnel = 6, cave = 7, special = 8, vault = 9;
 }
+// Tunnels and caves, the areas grown by random walks.
+inline bool is_natural_kind(int kind) { return kind == area_kind::tunnel || kind == area_kind::cave; }
 extern const CheckedArray<const char*, 0, area_kind_count> area_kind_names;
 extern const CheckedArray<const char*, 0, 4> passage_names;  // "-", "empty", "opened", "closed", "locked"
 

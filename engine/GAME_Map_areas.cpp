@@ -65,7 +65,7 @@ void add_to_areas(int number, int anchor_x, int anchor_y, int direction, int x1,
     area.centre_x = x1 + area.width / 2;
     area.centre_y = y1 + area.height / 2;
   }
-  if (kind == area_kind::tunnel || kind == area_kind::cave) settle_natural_centre(area, number);
+  if (is_natural_kind(kind)) settle_natural_centre(area, number);
   area.kind = kind;
   area.cell_count = cell_count;
   area.template_index = template_index;
